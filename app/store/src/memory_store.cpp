@@ -1,7 +1,5 @@
 #include "tavrel/memory_store.h"
 
-#include <cstring>
-
 namespace tavrel {
 
 namespace {
@@ -10,15 +8,7 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsValidKeyName(const char* key) {
-    return key != nullptr && key[0] != '\0';
-}
-
 }  // namespace
-
-bool IsValidSectionName(const char* section) {
-    return section != nullptr && section[0] != '\0' && std::strchr(section, '\\') == nullptr;
-}
 
 bool MemoryStore::NoCaseLess::operator()(const std::string& a, const std::string& b) const {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();

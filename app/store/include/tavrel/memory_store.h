@@ -9,9 +9,8 @@
 
 namespace tavrel {
 
-// Follows the registry's rules so that code tested against it behaves the same there:
-// section and key names ignore letter case, and a section name must be one non-empty name
-// without a backslash (anything else names no section: reads give defaults, writes fail).
+// Keeps the same rules as the registry store, so that code tested against it behaves the same
+// there. Gone when the object goes.
 class MemoryStore : public SettingsStore {
   public:
     std::int32_t ReadInt(const char* section, const char* key, std::int32_t def) override;
@@ -35,8 +34,5 @@ class MemoryStore : public SettingsStore {
 
     std::map<std::string, Section, NoCaseLess> sections_;
 };
-
-// True when the name can name a section: non-empty and free of backslashes.
-bool IsValidSectionName(const char* section);
 
 }  // namespace tavrel
