@@ -33,7 +33,8 @@ struct PainModel {
 };
 
 // Milliseconds since the end of the last interval with any activity. One per process,
-// like the model itself; zero at start.
+// like the model itself; zero at start. It stops at the largest value instead of wrapping, so
+// a rest of weeks goes on counting as a rest.
 extern std::int32_t idleMs;
 
 }  // namespace tavrel
