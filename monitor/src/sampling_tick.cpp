@@ -15,6 +15,18 @@ constexpr std::int32_t kFlashEvery = 10;
 constexpr std::int32_t kSaveEvery = 100;
 constexpr const char* kWriteFailed = "Can't write to INI file?";
 
+std::uint64_t ValueKey(std::int32_t a, std::int32_t b = 0) {
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) |
+           static_cast<std::uint32_t>(b);
+}
+
+// The bit pattern: tells -0 from 0, and a NaN equals itself.
+std::uint64_t ValueKey(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
 TrayIcon LevelIcon(std::int32_t level) {
     static constexpr TrayIcon kIcons[] = {TrayIcon::Level0, TrayIcon::Level1, TrayIcon::Level2,
                                           TrayIcon::Level3, TrayIcon::Level4, TrayIcon::Level5};
@@ -127,24 +139,47 @@ void SamplingTick::ShowTrayIcon(TrayIcon icon) {
 
 void SamplingTick::ShowReadouts() {
     char text[kReadoutTextSize];
-    std::snprintf(text, sizeof text, "%6u", static_cast<unsigned>(tickCount_));
-    ShowReadout(0, IDC_TICK_COUNT, text);
-    std::snprintf(text, sizeof text, "%6.0f", static_cast<double>(activity_.moveDistance));
-    ShowReadout(1, IDC_DISTANCE, text);
-    std::snprintf(text, sizeof text, "%6.0f", static_cast<double>(activity_.dragDistance));
-    ShowReadout(2, IDC_DRAG_DISTANCE, text);
-    std::snprintf(text, sizeof text, "%2d %2d", static_cast<int>(clickTotal_),
-                  static_cast<int>(doubleClickTotal_));
-    ShowReadout(3, IDC_CLICKS, text);
-    std::snprintf(text, sizeof text, "%6d", static_cast<int>(TruncToInt32(model_.pain)));
-    ShowReadout(4, IDC_PAIN, text);
-    std::snprintf(text, sizeof text, "%12ld", static_cast<long>(model_.totalDistance));
-    ShowReadout(5, IDC_TOTAL_DISTANCE, text);
-    std::snprintf(text, sizeof text, "%12ld", static_cast<long>(model_.totalKeys));
-    ShowReadout(6, IDC_TOTAL_KEYS, text);
+    if (ReadoutValueChanged(0, ValueKey(tickCount_))) {
+        std::snprintf(text, sizeof text, "%6u", static_cast<unsigned>(tickCount_));
+        ShowReadout(0, IDC_TICK_COUNT, text);
+    }
+    if (ReadoutValueChanged(1, ValueKey(activity_.moveDistance))) {
+        std::snprintf(text, sizeof text, "%6.0f", static_cast<double>(activity_.moveDistance));
+        ShowReadout(1, IDC_DISTANCE, text);
+    }
+    if (ReadoutValueChanged(2, ValueKey(activity_.dragDistance))) {
+        std::snprintf(text, sizeof text, "%6.0f", static_cast<double>(activity_.dragDistance));
+        ShowReadout(2, IDC_DRAG_DISTANCE, text);
+    }
+    if (ReadoutValueChanged(3, ValueKey(clickTotal_, doubleClickTotal_))) {
+        std::snprintf(text, sizeof text, "%2d %2d", static_cast<int>(clickTotal_),
+                      static_cast<int>(doubleClickTotal_));
+        ShowReadout(3, IDC_CLICKS, text);
+    }
+    const std::int32_t pain = TruncToInt32(model_.pain);
+    if (ReadoutValueChanged(4, ValueKey(pain))) {
+        std::snprintf(text, sizeof text, "%6d", static_cast<int>(pain));
+        ShowReadout(4, IDC_PAIN, text);
+    }
+    if (ReadoutValueChanged(5, ValueKey(model_.totalDistance))) {
+        std::snprintf(text, sizeof text, "%12ld", static_cast<long>(model_.totalDistance));
+        ShowReadout(5, IDC_TOTAL_DISTANCE, text);
+    }
+    if (ReadoutValueChanged(6, ValueKey(model_.totalKeys))) {
+        std::snprintf(text, sizeof text, "%12ld", static_cast<long>(model_.totalKeys));
+        ShowReadout(6, IDC_TOTAL_KEYS, text);
+    }
+}
+
+bool SamplingTick::ReadoutValueChanged(int slot, std::uint64_t value) {
+    Readout& shown = readouts_[slot];
+    if (shown.set && shown.value == value) return false;
+    shown.value = value;
+    return true;
 }
 
 void SamplingTick::ShowReadout(int slot, int controlId, const char* text) {
+    // Different values can still read the same, such as 99.6 and 100.4 pixels.
     Readout& shown = readouts_[slot];
     if (shown.set && std::strcmp(shown.text, text) == 0) return;
     std::snprintf(shown.text, sizeof shown.text, "%s", text);

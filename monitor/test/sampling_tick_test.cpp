@@ -344,6 +344,15 @@ TEST_F(SamplingTickTest, UnchangedReadoutsAreNotSetAgain) {
     std::vector<int> controls;
     for (const auto& set : host.readoutLog) controls.push_back(set.first);
     EXPECT_EQ(controls, (std::vector<int>{1002, 1006, 1009}));
+
+    model.movePain = 0.0f;
+    Tick(50, Activity(99.6f, 0.0f, 0, 0, 0));
+    host.readoutLog.clear();
+    Tick(50, Activity(100.4f, 0.0f, 0, 0, 0));  // another value, the same text
+    controls.clear();
+    for (const auto& set : host.readoutLog) controls.push_back(set.first);
+    EXPECT_EQ(controls, (std::vector<int>{1002, 1007}));
+    EXPECT_EQ(host.readouts[1004], "   100");
 }
 
 TEST_F(SamplingTickTest, TotalsAreSavedOnEveryHundredthTick) {

@@ -36,8 +36,11 @@ class SamplingTick {
     static constexpr int kReadoutCount = 7;
     static constexpr int kReadoutTextSize = 48;  // the widest: a float's 39 digits and sign
 
+    // What each read-out shows, and the value it was formatted from: an unchanged value is
+    // neither formatted nor set again.
     struct Readout {
         bool set;
+        std::uint64_t value;
         char text[kReadoutTextSize];
     };
 
@@ -45,6 +48,7 @@ class SamplingTick {
     void TakeQuietPath();
     void ShowTrayIcon(TrayIcon icon);
     void ShowReadouts();
+    bool ReadoutValueChanged(int slot, std::uint64_t value);
     void ShowReadout(int slot, int controlId, const char* text);
     void SaveTotals();
     void ReportWriteFailure();
