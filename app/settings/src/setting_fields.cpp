@@ -1,0 +1,84 @@
+// The eight settings: their fields, store keys, defaults and conversions; and the reading of a
+// field's text as a number.
+#include "tavrel/setting_fields.h"
+
+#include <cmath>
+
+#include "resource.h"
+#include "tavrel/settings_view.h"
+
+namespace tavrel {
+
+const SettingField kSettingFields[kSettingFieldCount] = {
+    {IDC_THRESHOLD, "Threshold", 100, SettingKind::Float, &PainModel::threshold, nullptr},
+    {IDC_DECAY, "Decay", 100, SettingKind::Tenths, &PainModel::decay, nullptr},
+    {IDC_KEYBOARD_PAIN, "KeyboardPain", 10, SettingKind::Float, &PainModel::keyboardPain, nullptr},
+    {IDC_CLICK_PAIN, "ClickPain", 10, SettingKind::Float, &PainModel::clickPain, nullptr},
+    {IDC_DOUBLECLICK_PAIN, "DoubleclickPain", 10, SettingKind::Float, &PainModel::doubleclickPain,
+     nullptr},
+    {IDC_MOVE_PAIN, "MovePain", 10, SettingKind::Float, &PainModel::movePain, nullptr},
+    {IDC_DRAG_PAIN, "DragPain", 10, SettingKind::Float, &PainModel::dragPain, nullptr},
+    {IDC_BREAK_LIMIT, "BreakLimit", 100, SettingKind::Integer, nullptr, &PainModel::breakLimit},
+};
+
+const SettingField* FindSettingField(int controlId) {
+    for (const SettingField& field : kSettingFields) {
+        if (field.controlId == controlId) return &field;
+    }
+    return nullptr;
+}
+
+void LoadSetting(PainModel& model, const SettingField& field, std::int32_t value) {
+    switch (field.kind) {
+        case SettingKind::Float:
+            model.*field.floatMember = static_cast<float>(value);
+            break;
+        case SettingKind::Tenths:
+            // Single precision throughout: the product of two floats is exact in double, so
+            // rounding it once gives the float product.
+            model.*field.floatMember = static_cast<float>(
+                static_cast<double>(static_cast<float>(value)) * static_cast<double>(0.1f));
+            break;
+        case SettingKind::Integer:
+            model.*field.intMember = value;
+            break;
+    }
+}
+
+std::int32_t SettingIntegerForm(const PainModel& model, const SettingField& field) {
+    switch (field.kind) {
+        case SettingKind::Float:
+            return TruncToInt32(static_cast<double>(model.*field.floatMember));
+        case SettingKind::Tenths:
+            return TruncToInt32(std::round(static_cast<double>(model.*field.floatMember) * 10.0));
+        case SettingKind::Integer:
+            return model.*field.intMember;
+    }
+    return 0;
+}
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+bool ParseUnsignedDecimal(const char* text, std::uint32_t& value) {
+    if (text == nullptr) return false;
+    const char* p = text;
+    while (IsBlank(*p)) ++p;
+    if (*p < '0' || *p > '9') return false;
+    std::uint64_t number = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        number = number * 10 + static_cast<std::uint64_t>(*p - '0');
+        // Leading zeros keep the number small, so the check stays exact however long the text.
+        if (number > 0xFFFFFFFFu) return false;
+    }
+    if (*p != '\0') return false;
+    value = static_cast<std::uint32_t>(number);
+    return true;
+}
+
+}  // namespace tavrel
