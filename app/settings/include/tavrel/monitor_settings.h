@@ -1,0 +1,53 @@
+// The settings half of the main window: loading a settings set into the pain model and the
+// eight fields, taking edits, tracking unsaved edits, saving, switching sets, and RESET.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tavrel/pain_model.h"
+#include "tavrel/settings_store.h"
+#include "tavrel/settings_view.h"
+
+namespace tavrel {
+
+class MonitorSettings {
+  public:
+    MonitorSettings(SettingsView& view, SettingsStore& store, PainModel& model);
+
+    // Reads the eight settings of a section into the model and shows them in the fields.
+    void LoadSettingsSet(const std::string& section);
+    // Writes the totals' distance and the eight settings into the active set. False, after
+    // telling the user once, when any write failed; the edits then stay unsaved.
+    bool SaveSettings();
+    void MarkSettingsDirty();
+    void ClearSettingsDirty();
+    // Asks whether to save unsaved edits: 1 to carry on, 0 to abandon the operation that
+    // asked (Cancel, or a save that failed).
+    std::int32_t QuerySaveSettings();
+    void OnPainfulSet();
+    void OnNormalSet();
+    // Takes a field's text into the model when the field loses the focus.
+    void CommitSettingField(int controlId);
+    void OnReset();
+    // At start-up, with no unsaved edits: selects the set that the store names as active.
+    void SelectStoredSet();
+
+    std::int32_t settingsDirty() const { return settingsDirty_; }
+    static bool IsSettingField(int controlId);
+
+  private:
+    void SwitchSet(const char* set, int button, int otherButton);
+    void SetChecked(int button, bool checked);
+    bool& CheckState(int button);
+
+    SettingsView& view_;
+    SettingsStore& store_;
+    PainModel& model_;
+    std::int32_t settingsDirty_ = 0;
+    // The radio buttons never change their own state, so these mirror what they show.
+    bool painfulChecked_ = false;
+    bool normalChecked_ = false;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,160 @@
+#include "tavrel/monitor_settings.h"
+
+#include <cstring>
+
+#include "resource.h"
+#include "tavrel/setting_fields.h"
+
+namespace tavrel {
+
+namespace {
+
+constexpr char kMainSection[] = "Main";
+constexpr char kSetKey[] = "Set";
+constexpr char kDistanceKey[] = "Distance";
+constexpr char kNormalSet[] = "Good";
+constexpr char kPainfulSet[] = "Painful";
+
+constexpr char kSavePrompt[] = "Settings have changed since last save.  Save Data?";
+constexpr char kInvalidAnswer[] = "Invalid return from dialog";
+constexpr char kWriteFailed[] = "Can't write to INI file?";
+
+// Room for any sensible field text. A text that fills it may have been cut, and a cut text
+// could read as a number that the whole text is not, so a full buffer does not read.
+constexpr int kFieldTextSize = 256;
+
+}  // namespace
+
+MonitorSettings::MonitorSettings(SettingsView& view, SettingsStore& store, PainModel& model)
+    : view_(view), store_(store), model_(model) {}
+
+bool MonitorSettings::IsSettingField(int controlId) {
+    return FindSettingField(controlId) != nullptr;
+}
+
+void MonitorSettings::LoadSettingsSet(const std::string& section) {
+    std::int32_t values[kSettingFieldCount];
+    for (int i = 0; i < kSettingFieldCount; ++i) {
+        const SettingField& field = kSettingFields[i];
+        values[i] = store_.ReadInt(section.c_str(), field.key, field.defaultValue);
+    }
+    for (int i = 0; i < kSettingFieldCount; ++i) LoadSetting(model_, kSettingFields[i], values[i]);
+    // The fields show the model, so that they say what the model really holds.
+    for (const SettingField& field : kSettingFields) {
+        view_.SetFieldInt(field.controlId, SettingIntegerForm(model_, field));
+    }
+}
+
+bool MonitorSettings::SaveSettings() {
+    const std::string set = store_.ReadString(kMainSection, kSetKey, kNormalSet);
+    // Every write is tried even after one fails, so that as much as possible is kept.
+    bool stored = store_.WriteInt(set.c_str(), kDistanceKey, model_.totalDistance);
+    for (const SettingField& field : kSettingFields) {
+        stored &= store_.WriteInt(set.c_str(), field.key, SettingIntegerForm(model_, field));
+    }
+    if (!stored) {
+        view_.ShowMessage(kWriteFailed);
+        // The store may now hold part of the edits: they remain unsaved until a Save succeeds.
+        MarkSettingsDirty();
+        return false;
+    }
+    ClearSettingsDirty();
+    return true;
+}
+
+void MonitorSettings::MarkSettingsDirty() {
+    settingsDirty_ = 1;
+    view_.SetSaveEnabled(true);
+}
+
+void MonitorSettings::ClearSettingsDirty() {
+    settingsDirty_ = 0;
+    view_.SetSaveEnabled(false);
+}
+
+std::int32_t MonitorSettings::QuerySaveSettings() {
+    if (settingsDirty_ == 0) return 1;
+    switch (view_.AskYesNoCancel(kSavePrompt)) {
+        case Answer::Yes:
+            // A save that failed must not let the caller drop the edits.
+            return SaveSettings() ? 1 : 0;
+        case Answer::No:
+            return 1;
+        case Answer::Cancel:
+            return 0;
+        case Answer::Other:
+            break;
+    }
+    view_.ShowMessage(kInvalidAnswer);
+    return 1;
+}
+
+void MonitorSettings::OnPainfulSet() {
+    SwitchSet(kPainfulSet, IDC_PAINFUL, IDC_NORMAL);
+}
+
+void MonitorSettings::OnNormalSet() {
+    SwitchSet(kNormalSet, IDC_NORMAL, IDC_PAINFUL);
+}
+
+void MonitorSettings::SwitchSet(const char* set, int button, int otherButton) {
+    const bool wasChecked = CheckState(button);
+    const bool otherWasChecked = CheckState(otherButton);
+    SetChecked(otherButton, false);
+    SetChecked(button, true);
+    if (QuerySaveSettings() == 0) {
+        SetChecked(otherButton, otherWasChecked);
+        SetChecked(button, wasChecked);
+        return;
+    }
+    store_.WriteString(kMainSection, kSetKey, set);
+    // Load the set that the store now names, as the next start would.
+    LoadSettingsSet(store_.ReadString(kMainSection, kSetKey, nullptr));
+    ClearSettingsDirty();
+}
+
+void MonitorSettings::SelectStoredSet() {
+    if (store_.ReadString(kMainSection, kSetKey, kNormalSet) == kNormalSet) {
+        OnNormalSet();
+    } else {
+        OnPainfulSet();
+    }
+}
+
+void MonitorSettings::CommitSettingField(int controlId) {
+    const SettingField* field = FindSettingField(controlId);
+    if (field == nullptr) return;
+
+    char text[kFieldTextSize] = {};
+    view_.GetFieldText(controlId, text, kFieldTextSize);
+    text[kFieldTextSize - 1] = '\0';
+    std::uint32_t number = 0;
+    const bool whole = std::strlen(text) < static_cast<std::size_t>(kFieldTextSize - 1);
+    if (!whole || !ParseUnsignedDecimal(text, number)) {
+        view_.SetFieldInt(controlId, SettingIntegerForm(model_, *field));
+        return;
+    }
+    // The 32 bits as a signed integer: 4294967295 is -1. Done arithmetically, so that it
+    // does not depend on how the compiler converts out-of-range values.
+    const std::int32_t value = number <= 0x7FFFFFFFu
+                                   ? static_cast<std::int32_t>(number)
+                                   : -static_cast<std::int32_t>(0xFFFFFFFFu - number) - 1;
+    if (value != SettingIntegerForm(model_, *field)) MarkSettingsDirty();
+    // Stored even when equal: 007 for 7 leaves the model as it is and the text as typed.
+    LoadSetting(model_, *field, value);
+}
+
+void MonitorSettings::OnReset() {
+    model_.ResetPain();
+}
+
+void MonitorSettings::SetChecked(int button, bool checked) {
+    CheckState(button) = checked;
+    view_.SetRadioChecked(button, checked);
+}
+
+bool& MonitorSettings::CheckState(int button) {
+    return button == IDC_PAINFUL ? painfulChecked_ : normalChecked_;
+}
+
+}  // namespace tavrel
