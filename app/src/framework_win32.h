@@ -1,0 +1,177 @@
+// The least window framework the program needs: an application object, an invisible
+// owner frame, and modal dialogs that dispatch through a static message table.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+namespace tavrel::win32 {
+
+// An icon loaded with LoadImage at a size of our choosing; LoadIcon's shared icons are
+// never destroyed, so only these are owned.
+class OwnedIcon {
+  public:
+    OwnedIcon() = default;
+    explicit OwnedIcon(HICON icon) : icon_(icon) {}
+    ~OwnedIcon() { reset(); }
+    OwnedIcon(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(OwnedIcon&& other) noexcept;
+    HICON get() const { return icon_; }
+    void reset();
+
+  private:
+    HICON icon_ = nullptr;
+};
+
+// One load of a DLL, released at the latest when the owner goes.
+class LoadedModule {
+  public:
+    LoadedModule() = default;
+    ~LoadedModule() { reset(); }
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    void load(const char* fileName);
+    void reset();
+
+  private:
+    HMODULE module_ = nullptr;
+};
+
+class Application {
+  public:
+    Application();
+    virtual ~Application() = default;
+    static Application* instance() { return current_; }
+
+    HINSTANCE instanceHandle() const { return instance_; }
+    // The program file's base name: the second level of the settings key.
+    const std::string& name() const { return name_; }
+    int Run(HINSTANCE instance);
+    virtual bool InitInstance() = 0;
+
+    HWND mainWindow = nullptr;
+
+  private:
+    static Application* current_;
+    HINSTANCE instance_ = nullptr;
+    std::string name_;
+};
+
+// The application's invisible main window: a tool window, so the program has no
+// task-bar button; it owns the dialog.
+class HiddenFrame {
+  public:
+    HiddenFrame() = default;
+    ~HiddenFrame();
+    HiddenFrame(const HiddenFrame&) = delete;
+    HiddenFrame& operator=(const HiddenFrame&) = delete;
+    bool LoadFrame(HINSTANCE instance, int resourceId);
+    HWND hwnd() const { return hwnd_; }
+
+  private:
+    struct CreateParams {
+        DWORD exStyle;
+        DWORD style;
+    };
+    static bool PreCreateWindow(CreateParams& params);
+    HWND hwnd_ = nullptr;
+    HMENU menu_ = nullptr;
+};
+
+// Modal dialog from a template; messages reach member functions through a static table
+// per class. WPARAM and LPARAM are decoded here and nowhere else.
+class DialogBase {
+  public:
+    explicit DialogBase(int templateId) : templateId_(templateId) {}
+    virtual ~DialogBase() = default;
+    DialogBase(const DialogBase&) = delete;
+    DialogBase& operator=(const DialogBase&) = delete;
+
+    INT_PTR DoModal(HWND parent);
+    HWND hwnd() const { return hwnd_; }
+
+  protected:
+    enum class Signature { Void, Unsigned, Mouse, Icon };
+    // One member of the union is live per entry, named by its signature.
+    union Handler {
+        void (DialogBase::*plain)();
+        void (DialogBase::*withUnsigned)(unsigned);
+        void (DialogBase::*withPoint)(int, int);
+        HICON (DialogBase::*returningIcon)();
+    };
+    struct MessageEntry {
+        UINT message;  // WM_COMMAND entries match on control id and notification code
+        UINT id;
+        UINT code;
+        Signature signature;
+        Handler handler;
+    };
+    struct MessageTable {
+        const MessageEntry* entries;
+        std::size_t count;
+    };
+
+    template <class T>
+    static MessageEntry Command(UINT id, UINT code, void (T::*fn)()) {
+        MessageEntry entry{WM_COMMAND, id, code, Signature::Void, {}};
+        entry.handler.plain = static_cast<void (DialogBase::*)()>(fn);
+        return entry;
+    }
+    // Handler receives the control id: one handler for several controls.
+    template <class T>
+    static MessageEntry CommandId(UINT id, UINT code, void (T::*fn)(unsigned)) {
+        MessageEntry entry{WM_COMMAND, id, code, Signature::Unsigned, {}};
+        entry.handler.withUnsigned = static_cast<void (DialogBase::*)(unsigned)>(fn);
+        return entry;
+    }
+    template <class T>
+    static MessageEntry Message(UINT message, void (T::*fn)()) {
+        MessageEntry entry{message, 0, 0, Signature::Void, {}};
+        entry.handler.plain = static_cast<void (DialogBase::*)()>(fn);
+        return entry;
+    }
+    // Handler receives the message's first parameter.
+    template <class T>
+    static MessageEntry MessageUnsigned(UINT message, void (T::*fn)(unsigned)) {
+        MessageEntry entry{message, 0, 0, Signature::Unsigned, {}};
+        entry.handler.withUnsigned = static_cast<void (DialogBase::*)(unsigned)>(fn);
+        return entry;
+    }
+    // Handler receives the second parameter split into a signed point: (x, y).
+    template <class T>
+    static MessageEntry MessageMouse(UINT message, void (T::*fn)(int, int)) {
+        MessageEntry entry{message, 0, 0, Signature::Mouse, {}};
+        entry.handler.withPoint = static_cast<void (DialogBase::*)(int, int)>(fn);
+        return entry;
+    }
+    template <class T>
+    static MessageEntry MessageIcon(UINT message, HICON (T::*fn)()) {
+        MessageEntry entry{message, 0, 0, Signature::Icon, {}};
+        entry.handler.returningIcon = static_cast<HICON (DialogBase::*)()>(fn);
+        return entry;
+    }
+
+    virtual MessageTable GetMessageTable() const { return {nullptr, 0}; }
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange() {}
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Handlers that want the platform's default processing call this.
+    void Default() { handled_ = false; }
+
+  private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    int templateId_;
+    HWND hwnd_ = nullptr;
+    bool handled_ = true;
+};
+
+// Modal message box with the program's name as caption; returns the button chosen.
+int MessageBoxFor(HWND owner, const char* text, UINT type);
+
+}  // namespace tavrel::win32
