@@ -8,8 +8,7 @@ manager read it, so a mismatch with what the program expects is found without Wi
 import struct
 
 RT_ICON, RT_MENU, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 4, 5, 6, 14, 16
-RT_MANIFEST = 24
-DS_SETFONT, DS_SHELLFONT = 0x40, 0x48
+DS_SETFONT = 0x40  # DS_SHELLFONT includes this bit
 
 
 class FormatError(ValueError):

@@ -240,13 +240,6 @@ class DialogTemplateTest(unittest.TestCase):
                     if c["class"] == BUTTON and c["style"] & BS_TYPE_MASK == BS_DEFPUSHBUTTON]
         self.assertEqual(defaults, [1012], "Enter activates Save")
 
-    def test_every_control_id_is_unique(self):
-        for name in DIALOGS:
-            ids = [c["id"] for c in rs.dialog(resource(rs.RT_DIALOG, name))["controls"]
-                   if c["id"] != -1]
-            with self.subTest(template=name):
-                self.assertEqual(len(ids), len(set(ids)))
-
 
 class StringAndMenuTest(unittest.TestCase):
     def test_string_table(self):
