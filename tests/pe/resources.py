@@ -1,11 +1,14 @@
-"""Reads the resources of a Windows PE image: the resource directory tree and decoders for
-dialog templates, string tables, menus, icon groups, icon images and version records.
+"""Reads the resources of a Windows PE image (located with peimage): the resource directory
+tree and decoders for dialog templates, string tables, menus, icon groups, icon images and
+version records.
 
 Standard library only; every structure is read as the Windows loader and the dialog
 manager read it, so a mismatch with what the program expects is found without Windows.
 """
 
 import struct
+
+from peimage import PEImage
 
 RT_ICON, RT_MENU, RT_DIALOG, RT_STRING, RT_GROUP_ICON, RT_VERSION = 3, 4, 5, 6, 14, 16
 DS_SETFONT = 0x40  # DS_SHELLFONT includes this bit
@@ -16,31 +19,7 @@ class FormatError(ValueError):
 
 
 # ---------------------------------------------------------------------------
-# PE image and resource directory
-
-
-def resource_section(image):
-    """(bytes of the section holding the resource directory, its RVA)."""
-    if image[:2] != b"MZ":
-        raise FormatError("no MZ header")
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    if image[pe : pe + 4] != b"PE\0\0":
-        raise FormatError("no PE signature")
-    sections, optional_size = struct.unpack_from("<H12xH", image, pe + 6)
-    optional = pe + 24
-    magic = struct.unpack_from("<H", image, optional)[0]
-    directories = {0x10B: 96, 0x20B: 112}.get(magic)
-    if directories is None:
-        raise FormatError("unknown optional header 0x%x" % magic)
-    rva, size = struct.unpack_from("<II", image, optional + directories + 2 * 8)
-    if rva == 0 or size == 0:
-        raise FormatError("the image has no resources")
-    table = optional + optional_size
-    for i in range(sections):
-        vsize, vaddr, raw_size, raw_ptr = struct.unpack_from("<IIII", image, table + 40 * i + 8)
-        if vaddr <= rva < vaddr + max(vsize, raw_size):
-            return image[raw_ptr : raw_ptr + raw_size], vaddr
-    raise FormatError("no section holds the resource directory")
+# Resource directory
 
 
 def _utf16_counted(section, offset):
@@ -73,7 +52,9 @@ def _directory(section, offset, base_rva, depth):
 
 def resource_tree(image):
     """{type: {name: {language: data}}}; types and names are ints or strings."""
-    section, rva = resource_section(image)
+    rva, section = PEImage(image).resource_data()
+    if not section:
+        raise FormatError("the image has no resources")
     return _directory(section, 0, rva, 0)
 
 
