@@ -25,7 +25,11 @@ inline std::int32_t AddAndFetch(std::int32_t* field, std::int32_t amount) {
     return __atomic_add_fetch(field, amount, __ATOMIC_ACQ_REL);
 }
 
+// Takes the value and leaves zero. A field that reads zero is left alone: anything added
+// after the read stays for the next take, so nothing is lost, and an idle take costs plain
+// loads and never writes the cache line that every process shares.
 inline std::int32_t Take(std::int32_t* field) {
+    if (__atomic_load_n(field, __ATOMIC_RELAXED) == 0) return 0;
     return __atomic_exchange_n(field, 0, __ATOMIC_RELAXED);
 }
 
@@ -53,9 +57,12 @@ inline void Add(float* field, double amount) {
                                         __ATOMIC_RELAXED));
 }
 
+// As for the counts; only +0.0 counts as nothing to take.
 inline float Take(float* field) {
-    float zero = 0.0f;
     float taken;
+    __atomic_load(field, &taken, __ATOMIC_RELAXED);
+    if (__builtin_bit_cast(std::uint32_t, taken) == 0) return taken;
+    float zero = 0.0f;
     __atomic_exchange(field, &zero, &taken, __ATOMIC_RELAXED);
     return taken;
 }

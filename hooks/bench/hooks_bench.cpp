@@ -1,0 +1,74 @@
+// What one input event costs on the input path of every thread on the desktop, and what
+// one GetData costs the program twenty times a second.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "tavrel/hooks_core.h"
+
+namespace {
+
+using namespace tavrel::hooks;
+
+// One counted move: alternating between (0, 0) and (3, 4), 5 pixels each.
+void BM_CountedMove(benchmark::State& state) {
+    ActivityBlock block{};
+    ProcessState process{};
+    const ScreenPoint corners[2] = {{3, 4}, {0, 0}};
+    unsigned i = 0;
+    for (auto _ : state) {
+        CountMouseMessage(block, process, 0, mouse_message::Move, &corners[i++ & 1]);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.moveDistance);
+}
+BENCHMARK(BM_CountedMove);
+
+// One counted keystroke (a release).
+void BM_Keystroke(benchmark::State& state) {
+    ActivityBlock block{};
+    for (auto _ : state) {
+        CountKeyboardMessage(block, 0, PreviousKeyStateFlag);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.keys);
+}
+BENCHMARK(BM_Keystroke);
+
+// One GetData with 0 (idle user), 1 (the pointer moved) or all 5 fields holding activity;
+// the fields are refilled with plain stores before each call.
+void BM_GetData(benchmark::State& state) {
+    const auto filled = state.range(0);
+    ActivityBlock block{};
+    MDTAG record{};
+    for (auto _ : state) {
+        if (filled >= 1) block.activity.moveDistance = 12.5f;
+        if (filled >= 5) {
+            block.activity.dragDistance = 3.0f;
+            block.activity.clicks = 2;
+            block.activity.doubleClicks = 1;
+            block.activity.keys = 7;
+        }
+        benchmark::ClobberMemory();
+        GetData(block, &record);
+        benchmark::DoNotOptimize(record);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_GetData)->Arg(0)->Arg(1)->Arg(5);
+
+// The floor for a counted move: one square root and one add into a float, in double.
+void BM_BaselineSqrtAdd(benchmark::State& state) {
+    float sum = 0.0f;
+    double squared = 25.0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(squared);
+        sum = static_cast<float>(static_cast<double>(sum) + std::sqrt(squared));
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(BM_BaselineSqrtAdd);
+
+}  // namespace
+
+BENCHMARK_MAIN();
