@@ -1,0 +1,228 @@
+"""Driving Tavrel.exe under Wine from outside: the program, the probe, the store, X input.
+
+Needs DISPLAY and WINEPREFIX in the environment; uses wine, xdotool and tavrel_probe.exe.
+"""
+import os
+import re
+import select
+import signal
+import subprocess
+import time
+
+STORE_KEY = r"HKCU\Software\ZKV"
+APP_KEY = STORE_KEY + r"\Tavrel"
+QUIT_BUTTON = 1016
+IDNO = 7
+
+
+def wait_until(condition, timeout, what):
+    """Polls condition until it returns something true, which it returns; fails on timeout."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(0.1)
+
+
+class ProbeError(AssertionError):
+    pass
+
+
+class Probe:
+    """One running tavrel_probe.exe that answers a line for each command line it is sent."""
+
+    def __init__(self, probe_exe, options=(), reply_timeout=15):
+        self.timeout = reply_timeout
+        self.proc = subprocess.Popen(["wine", probe_exe, *options], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.buffer = b""
+
+    def ask(self, *lines):
+        """Sends the command lines together; one reply each (a list when more than one)."""
+        self.proc.stdin.write("".join(line + "\n" for line in lines).encode())
+        self.proc.stdin.flush()
+        replies = [self._reply(line) for line in lines]
+        return replies[0] if len(replies) == 1 else replies
+
+    def texts(self, *ids):
+        """The texts of the given controls."""
+        self.proc.stdin.write(("text " + " ".join(map(str, ids)) + "\n").encode())
+        self.proc.stdin.flush()
+        return [self._reply(f"text {i}") for i in ids]
+
+    def _reply(self, command):
+        line = self._readline()
+        if line.startswith("error:"):
+            raise ProbeError(f"probe: {command}: {line}")
+        return line
+
+    def _readline(self):
+        deadline = time.monotonic() + self.timeout
+        fd = self.proc.stdout.fileno()
+        while b"\n" not in self.buffer:
+            left = deadline - time.monotonic()
+            ready, _, _ = select.select([fd], [], [], max(left, 0))
+            if not ready:
+                raise ProbeError("probe: no answer")
+            chunk = os.read(fd, 4096)
+            if not chunk:
+                raise ProbeError("probe: ended")
+            self.buffer += chunk
+        line, self.buffer = self.buffer.split(b"\n", 1)
+        return line.decode("latin-1").rstrip("\r")
+
+    def close(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.write(b"quit\n")
+                self.proc.stdin.close()
+                self.proc.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                self.proc.kill()
+                self.proc.wait()
+
+
+class Tavrel:
+    """The program, started from its build directory (the hook library lies beside it)."""
+
+    def __init__(self, bin_dir, exe="Tavrel.exe"):
+        self.proc = subprocess.Popen(["wine", exe], cwd=bin_dir, stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
+
+    @property
+    def pid(self):
+        """The Linux process id, which is the Windows process itself (wine execs it)."""
+        return self.proc.pid
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout):
+        return self.proc.wait(timeout)
+
+    def stop(self, probe):
+        """Ends the program through Quit, answering No to a save prompt; kills it if need be."""
+        if not self.running():
+            return
+        try:
+            if probe.ask("message") != "-":
+                probe.ask(f"answer {IDNO}")
+                time.sleep(0.2)
+            probe.ask(f"click {QUIT_BUTTON}")
+            deadline = time.monotonic() + 5
+            while self.running() and time.monotonic() < deadline:
+                if probe.ask("message") != "-":
+                    probe.ask(f"answer {IDNO}")
+                time.sleep(0.1)
+        except ProbeError:
+            pass
+        if self.running():
+            self.proc.send_signal(signal.SIGKILL)
+        self.proc.wait()
+
+
+class Store:
+    """The program's settings in the registry of the Wine prefix."""
+
+    VALUE = re.compile(r"^    (.+?)    (REG_[A-Z_]+)(?:    (.*))?$")
+
+    def clear(self):
+        subprocess.run(["wine", "reg", "delete", STORE_KEY, "/f"], stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
+    def set_dword(self, section, key, value):
+        subprocess.run(["wine", "reg", "add", f"{APP_KEY}\\{section}", "/v", key, "/t",
+                        "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f"], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def values(self, section):
+        """The section's values: integers as signed 32-bit numbers, strings as str; {} if absent."""
+        result = subprocess.run(["wine", "reg", "query", f"{APP_KEY}\\{section}"],
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if result.returncode != 0:
+            return {}
+        values = {}
+        for line in result.stdout.decode("latin-1").splitlines():
+            match = self.VALUE.match(line)
+            if not match:
+                continue
+            name, kind, data = match.group(1), match.group(2), match.group(3) or ""
+            if kind == "REG_DWORD":
+                number = int(data, 16)
+                values[name] = number - (1 << 32) if number >= 1 << 31 else number
+            else:
+                values[name] = data
+        return values
+
+
+class X:
+    """Input through the X server, as a user would give it."""
+
+    def __init__(self, probe):
+        self.probe = probe
+
+    @staticmethod
+    def _xdotool(*args):
+        return subprocess.run(["xdotool", *map(str, args)], stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL).stdout.decode().split()
+
+    def window_rect(self):
+        return [int(v) for v in self.probe.ask("rect").split()]
+
+    def window_id(self):
+        """The X window of the main window: a visible "Tavrel" window of the same size."""
+        left, top, right, bottom = self.window_rect()
+
+        def find():
+            for wid in self._xdotool("search", "--onlyvisible", "--name", "^Tavrel$"):
+                geometry = subprocess.run(["xdotool", "getwindowgeometry", wid],
+                                          stdout=subprocess.PIPE).stdout.decode()
+                if f"Geometry: {right - left}x{bottom - top}" in geometry:
+                    return wid
+            return None
+
+        # Wine maps the X window a moment after the window turns visible.
+        return wait_until(find, 5, "a visible X window for Tavrel")
+
+    @classmethod
+    def park_pointer(cls):
+        """Puts the pointer in the screen's far corner, away from every window: a move over
+        the program's window raises the pain far above any threshold."""
+        cls._xdotool("mousemove", 10000, 10000)
+
+    def focus_window(self):
+        # X focus does not follow Windows activation without a window manager.
+        self._xdotool("windowfocus", self.window_id())
+        time.sleep(0.1)
+
+    def key(self, *keys):
+        self._xdotool("key", "--delay", 30, *keys)
+        time.sleep(0.05)
+
+    def type(self, text):
+        self._xdotool("type", "--delay", 30, text)
+        time.sleep(0.05)
+
+    def move_over_window(self, steps):
+        """Moves the pointer diagonally across the lower half of the window."""
+        left, top, right, bottom = self.window_rect()
+        x, y = left + 60, top + (bottom - top) // 2
+        args = []
+        for i in range(steps):
+            args += ["mousemove", x + 8 * i, y + 6 * i, "sleep", "0.02"]
+        self._xdotool(*args)
+
+    def show_from_tray(self):
+        """Double-clicks the first icon of Wine's own tray window."""
+        tray = self._xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$")
+        if not tray:
+            raise AssertionError("no Wine System Tray window")
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", tray[0]],
+                                  stdout=subprocess.PIPE).stdout.decode()
+        height = int(re.search(r"Geometry: \d+x(\d+)", geometry).group(1))
+        # The icons sit in a row below the window's caption.
+        self._xdotool("mousemove", "--window", tray[0], 12, height - 14, "click", "--repeat", 2,
+                      "--delay", 80, 1)

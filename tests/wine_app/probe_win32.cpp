@@ -1,0 +1,301 @@
+// tavrel_probe: looks into a running Tavrel window from outside, for the end-to-end tests and
+// the idle benchmark. Commands come from the command line or, when there are none, one per
+// line from standard input (so a test keeps one probe running instead of starting Wine for
+// every question). Each command prints one line; a failed one prints "error: ..." and, on
+// the command line, ends the probe with exit code 1.
+//
+//   exists                      1 when the window is there (hidden or not), else 0
+//   wait MS                     waits for the window to exist
+//   visible                     1 or 0
+//   text ID...                  the controls' texts, one line each
+//   enabled ID | checked ID     1 or 0
+//   rect [ID]                   screen rectangle "left top right bottom" of a control or the window
+//   focus ID                    gives a control the dialog's focus (as Tab would)
+//   settext ID TEXT             replaces a control's text
+//   click ID                    clicks a button (posted: a modal box it opens does not block us)
+//   command ID | post ID        WM_COMMAND sent and waited for | posted
+//   close                       posts WM_CLOSE
+//   wait-visible MS | wait-hidden MS | wait-gone MS   waits; prints the milliseconds it took
+//   wait-change ID MS           waits for a control's text to change; prints the milliseconds
+//   message                     the text of a message box owned by the window, or "-" if none
+//   answer ID                   presses a button of that message box (IDYES 6, IDNO 7, ...)
+//   sleep MS
+//
+// Options before the commands: --class NAME and --title TEXT choose the window (default a
+// dialog titled "Tavrel" that has the tick read-out 1002, which tells it from message boxes).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kTickReadout = 1002;
+constexpr DWORD kSendTimeoutMs = 2000;
+
+struct Target {
+    std::string className = "#32770";
+    std::string title = "Tavrel";
+    bool needsReadout = true;
+};
+
+struct FindState {
+    const Target* target;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+    auto* state = reinterpret_cast<FindState*>(param);
+    char text[256] = {};
+    char cls[256] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (state->target->title != text || state->target->className != cls) return TRUE;
+    if (state->target->needsReadout && !GetDlgItem(hwnd, kTickReadout)) return TRUE;
+    state->found = hwnd;
+    return FALSE;
+}
+
+HWND FindTarget(const Target& target) {
+    FindState state{&target, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&state));
+    return state.found;
+}
+
+struct FindOwned {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchMessageBox(HWND hwnd, LPARAM param) {
+    auto* state = reinterpret_cast<FindOwned*>(param);
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (GetWindow(hwnd, GW_OWNER) == state->owner && std::string(cls) == "#32770" &&
+        IsWindowVisible(hwnd)) {
+        state->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string WindowText(HWND hwnd) {
+    // Sent, not GetWindowText: only WM_GETTEXT reaches into another process's controls.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length)) {
+        return "";
+    }
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
+    text.resize(copied);
+    return text;
+}
+
+// The text of a message box: its static control that is not an icon.
+std::string MessageBoxText(HWND box) {
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (std::string(cls) != "Static") continue;
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+        const std::string text = WindowText(child);
+        if (!text.empty()) return text;
+    }
+    return "";
+}
+
+DWORD Now() {
+    return GetTickCount();
+}
+
+class Probe {
+  public:
+    explicit Probe(Target target) : target_(std::move(target)) {}
+
+    // Runs one command; false when it failed (the reason is already printed).
+    bool Run(const std::vector<std::string>& words) {
+        if (words.empty()) return true;
+        const std::string& verb = words[0];
+        args_ = words;
+        if (verb == "sleep") {
+            Sleep(Number(1));
+            return Reply("ok");
+        }
+        if (verb == "wait") return WaitFor("window", [&] { return Window() != nullptr; });
+        if (verb == "wait-gone") return WaitFor("exit", [&] { return Window() == nullptr; });
+        HWND hwnd = Window();
+        if (verb == "exists") return Reply(hwnd ? "1" : "0");
+        if (!hwnd) return Fail("no window");
+        if (verb == "visible") return Reply(IsWindowVisible(hwnd) ? "1" : "0");
+        if (verb == "wait-visible") {
+            return WaitFor("visible", [&] { return IsWindowVisible(hwnd) != FALSE; });
+        }
+        if (verb == "wait-hidden") {
+            return WaitFor("hidden", [&] { return IsWindowVisible(hwnd) == FALSE; });
+        }
+        if (verb == "close") return Posted(PostMessageA(hwnd, WM_CLOSE, 0, 0));
+        if (verb == "command") {
+            DWORD_PTR result = 0;
+            return Posted(SendMessageTimeoutA(hwnd, WM_COMMAND, Number(1), 0, SMTO_ABORTIFHUNG,
+                                              kSendTimeoutMs, &result) != 0);
+        }
+        if (verb == "post") return Posted(PostMessageA(hwnd, WM_COMMAND, Number(1), 0));
+        if (verb == "message") {
+            FindOwned state{hwnd, nullptr};
+            EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&state));
+            return Reply(state.found ? MessageBoxText(state.found) : "-");
+        }
+        if (verb == "answer") {
+            FindOwned state{hwnd, nullptr};
+            EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&state));
+            if (!state.found) return Fail("no message box");
+            return Posted(PostMessageA(state.found, WM_COMMAND, Number(1), 0));
+        }
+        if (verb == "rect" && words.size() == 1) return ReplyRect(hwnd);
+        if (verb == "text") {
+            if (words.size() < 2) return Fail("text needs control ids");
+            for (std::size_t i = 1; i < words.size(); ++i) {
+                HWND control = Control(hwnd, i);
+                if (!control) return false;
+                Reply(WindowText(control));
+            }
+            return true;
+        }
+        HWND control = Control(hwnd, 1);
+        if (!control) return false;
+        if (verb == "enabled") return Reply(IsWindowEnabled(control) ? "1" : "0");
+        if (verb == "checked") {
+            DWORD_PTR state = 0;
+            SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                                &state);
+            return Reply(state == BST_CHECKED ? "1" : "0");
+        }
+        if (verb == "rect") return ReplyRect(control);
+        if (verb == "focus") {
+            DWORD_PTR result = 0;
+            return Posted(SendMessageTimeoutA(hwnd, WM_NEXTDLGCTL,
+                                              reinterpret_cast<WPARAM>(control), TRUE,
+                                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0);
+        }
+        if (verb == "settext") {
+            const std::string text = words.size() > 2 ? words[2] : "";
+            DWORD_PTR result = 0;
+            return Posted(SendMessageTimeoutA(control, WM_SETTEXT, 0,
+                                              reinterpret_cast<LPARAM>(text.c_str()),
+                                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0);
+        }
+        if (verb == "click") return Posted(PostMessageA(control, BM_CLICK, 0, 0));
+        if (verb == "wait-change") {
+            const std::string before = WindowText(control);
+            args_.erase(args_.begin() + 1);  // the timeout follows the id
+            return WaitFor("change", [&] { return WindowText(control) != before; });
+        }
+        return Fail("unknown command " + verb);
+    }
+
+  private:
+    HWND Window() const { return FindTarget(target_); }
+
+    int Number(std::size_t index) const {
+        return index < args_.size() ? std::atoi(args_[index].c_str()) : 0;
+    }
+
+    HWND Control(HWND hwnd, std::size_t index) {
+        if (index >= args_.size()) {
+            Fail("missing control id");
+            return nullptr;
+        }
+        HWND control = GetDlgItem(hwnd, Number(index));
+        if (!control) Fail("no control " + args_[index]);
+        return control;
+    }
+
+    template <typename Condition>
+    bool WaitFor(const char* what, Condition condition) {
+        const DWORD start = Now();
+        const DWORD limit = static_cast<DWORD>(Number(1));
+        for (;;) {
+            if (condition()) return Reply(std::to_string(Now() - start));
+            if (Now() - start > limit) return Fail(std::string("timeout waiting for ") + what);
+            Sleep(5);
+        }
+    }
+
+    bool ReplyRect(HWND hwnd) {
+        RECT r;
+        if (!GetWindowRect(hwnd, &r)) return Fail("no rectangle");
+        std::ostringstream out;
+        out << r.left << ' ' << r.top << ' ' << r.right << ' ' << r.bottom;
+        return Reply(out.str());
+    }
+
+    bool Posted(bool ok) { return ok ? Reply("ok") : Fail("message not delivered"); }
+
+    static bool Reply(const std::string& line) {
+        std::fputs(line.c_str(), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+        return true;
+    }
+
+    static bool Fail(const std::string& why) {
+        Reply("error: " + why);
+        return false;
+    }
+
+    Target target_;
+    std::vector<std::string> args_;
+};
+
+std::vector<std::string> Split(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Target target;
+    int first = 1;
+    while (first + 1 < argc && argv[first][0] == '-' && argv[first][1] == '-') {
+        const std::string option = argv[first];
+        if (option == "--class") {
+            target.className = argv[first + 1];
+        } else if (option == "--title") {
+            target.title = argv[first + 1];
+        } else {
+            break;
+        }
+        target.needsReadout = false;
+        first += 2;
+    }
+    Probe probe(target);
+    if (first < argc) {
+        // Commands on the command line are separated by a lone comma.
+        std::vector<std::string> words;
+        for (int i = first; i <= argc; ++i) {
+            if (i == argc || std::string(argv[i]) == ",") {
+                if (!probe.Run(words)) return 1;
+                words.clear();
+            } else {
+                words.push_back(argv[i]);
+            }
+        }
+        return 0;
+    }
+    for (std::string line; std::getline(std::cin, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line == "quit") break;
+        probe.Run(Split(line));
+    }
+    return 0;
+}
