@@ -8,10 +8,12 @@ Coordinates are X root coordinates, which are Wine's screen coordinates here.
 import os
 import shutil
 import subprocess
+import sys
 import time
 import unittest
 
 BIN_DIR = os.environ.get("TAVREL_WIN64_BIN", os.path.join("build", "win64", "bin"))
+SKIP_EXIT_CODE = 77  # ctest reports the run as skipped
 WAIT_S = 5.0  # longest wait for input to be counted
 SETTLE_S = 0.25  # quiet time in which nothing more may arrive
 
@@ -108,8 +110,16 @@ def focus(title):
     xdotool("windowfocus", "--sync", window_ids[0])
 
 
-@unittest.skipUnless(os.environ.get("DISPLAY") and shutil.which("xdotool"),
-                     "needs an X display and xdotool")
+def missing_tools():
+    if not os.environ.get("DISPLAY"):
+        return "DISPLAY is not set"
+    for tool in ("xdotool", "wine"):
+        if not shutil.which(tool):
+            return f"{tool} is not installed"
+    return None
+
+
+@unittest.skipIf(missing_tools(), missing_tools())
 class WineHooksTest(unittest.TestCase):
     def setUp(self):
         width, height = (int(v) for v in xdotool("getdisplaygeometry").split())
@@ -197,4 +207,7 @@ class WineHooksTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    if missing_tools():
+        print(f"skipped: {missing_tools()}")
+        sys.exit(SKIP_EXIT_CODE)
+    unittest.main(verbosity=2)
