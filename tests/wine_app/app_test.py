@@ -76,6 +76,146 @@ class AppTest(unittest.TestCase):
         self.assertEqual(self.store.values("Good"), {})
         self.assertEqual(self.store.values("Painful"), {})
 
+    def test_tick_readout_counts(self):
+        self.start()
+        self.wait_for_ticks()
+        first = self.number(TICKS)
+        self.assertGreaterEqual(first, 1)
+        elapsed = int(self.probe.ask(f"wait-change {TICKS} 1000"))
+        self.assertLess(elapsed, 1000)
+        time.sleep(0.5)
+        later = self.number(TICKS)
+        # About 20 ticks a second; generous bounds, the machine may be busy.
+        self.assertTrue(3 <= (later - first) % 999 <= 40, f"ticks {first} -> {later}")
+        self.assertEqual(self.number(PAIN), 0)
+
+    def test_mouse_movement_raises_distance(self):
+        self.start()
+        self.wait_for_ticks()
+        started = time.monotonic()
+        self.assertEqual(self.number(TOTAL_DISTANCE), 0)
+        self.x.move_over_window(steps=20)
+        total = wait_until(lambda: self.number(TOTAL_DISTANCE), 3, "total distance to grow")
+        self.assertGreater(total, 0)
+        # The periodic save stores the total within about 5 s of the start.
+        stored = wait_until(lambda: self.store.values("Main").get("Distance", 0), 8,
+                            "the stored distance")
+        self.assertLess(time.monotonic() - started, 9)
+        self.assertGreater(stored, 0)
+        self.assertLessEqual(stored, self.number(TOTAL_DISTANCE))
+
+    def test_edited_field_enables_save_and_save_stores_the_set(self):
+        self.start()
+        self.x.focus_window()
+        self.probe.ask(f"focus {THRESHOLD}")
+        self.x.type("55")
+        # Typing alone commits nothing: the field still has the focus.
+        self.assertEqual(self.probe.ask(f"enabled {SAVE}"), "0")
+        self.x.key("Tab")
+        wait_until(lambda: self.probe.ask(f"enabled {SAVE}") == "1", 3, "Save to be enabled")
+        self.assertEqual(self.texts(THRESHOLD), ["55"])
+        self.probe.ask(f"click {SAVE}")
+        good = wait_until(lambda: self.store.values("Good"), 3, "the Good section")
+        self.assertEqual(good.get("Threshold"), 55)
+        self.assertEqual(
+            {k: good.get(k) for k in ("Decay", "BreakLimit", "KeyboardPain", "ClickPain",
+                                      "DoubleclickPain", "MovePain", "DragPain")},
+            {"Decay": 100, "BreakLimit": 100, "KeyboardPain": 10, "ClickPain": 10,
+             "DoubleclickPain": 10, "MovePain": 10, "DragPain": 10})
+        self.assertIn("Distance", good)
+        self.assertEqual(self.store.values("Painful"), {})
+        wait_until(lambda: self.probe.ask(f"enabled {SAVE}") == "0", 3, "Save to be disabled")
+
+    def test_escape_hides_while_sampling_goes_on(self):
+        self.start()
+        self.wait_for_ticks()
+        self.x.focus_window()
+        self.assertEqual(self.number(PAIN), 0)
+        self.x.key("Escape")
+        self.probe.ask("wait-hidden 3000")
+        self.assertTrue(self.app.running())
+        before = self.number(TICKS)
+        time.sleep(0.5)
+        self.assertNotEqual(self.number(TICKS), before, "ticks stopped while hidden")
+        self.assertEqual(self.probe.ask("visible"), "0", "came back without an alarm")
+        # The close command and the Cancel command hide it the same way.
+        self.x.show_from_tray()
+        self.probe.ask("wait-visible 3000")
+        self.probe.ask("close")
+        self.probe.ask("wait-hidden 3000")
+        self.x.show_from_tray()
+        self.probe.ask("wait-visible 3000")
+        self.probe.ask(f"command {IDCANCEL}")
+        self.assertEqual(self.probe.ask("visible"), "0")
+        self.assertTrue(self.app.running())
+
+    def test_alarm_brings_hidden_window_back(self):
+        self.store.set_dword("Good", "Threshold", 0)
+        self.start()
+        self.assertEqual(self.texts(THRESHOLD), ["0"])
+        self.wait_for_ticks()
+        # The alarm raises the window on every tick; a hide lasts until the next one.
+        for _ in range(5):
+            reply = self.probe.ask(f"command {IDCANCEL}", "visible")
+            if reply[1] == "0":
+                break
+        else:
+            self.fail("the window never hid")
+        back_after_ms = int(self.probe.ask("wait-visible 2000"))
+        self.assertLess(back_after_ms, 500)
+        time.sleep(0.3)
+        self.assertEqual(self.probe.ask("visible"), "1")
+
+    def test_quit_ends_process_and_keeps_totals(self):
+        self.start()
+        self.wait_for_ticks()
+        self.x.move_over_window(steps=10)
+        self.x.focus_window()
+        self.probe.ask(f"focus {THRESHOLD}")
+        for _ in range(3):
+            self.x.key("Right")  # moves the caret only: no edit
+        wait_until(lambda: self.number(TOTAL_KEYS) >= 3 and self.number(TOTAL_DISTANCE) > 0, 3,
+                   "the totals to count the input")
+        time.sleep(0.2)
+        shown = {"Distance": self.number(TOTAL_DISTANCE), "TotalKeys": self.number(TOTAL_KEYS)}
+        self.probe.ask(f"click {QUIT}")
+        self.assertEqual(self.app.wait(10), 0)
+        main = self.store.values("Main")
+        self.assertEqual({k: main.get(k) for k in shown}, shown)
+        self.assertEqual(self.store.values("Good"), {})
+
+    def test_quit_with_unsaved_edit_asks_and_cancel_keeps_running(self):
+        self.start()
+        self.x.focus_window()
+        self.probe.ask(f"focus {BREAK_LIMIT}")
+        self.x.type("250")
+        self.x.key("Tab")
+        wait_until(lambda: self.probe.ask(f"enabled {SAVE}") == "1", 3, "Save to be enabled")
+        self.probe.ask(f"click {QUIT}")
+        wait_until(lambda: self.probe.ask("message") == SAVE_PROMPT, 5, "the save prompt")
+        # Sampling goes on under the prompt.
+        self.assertLess(int(self.probe.ask(f"wait-change {TICKS} 1000")), 1000)
+        self.probe.ask(f"answer {IDCANCEL}")
+        wait_until(lambda: self.probe.ask("message") == "-", 3, "the prompt to close")
+        self.assertTrue(self.app.running())
+        self.assertEqual(self.probe.ask(f"enabled {SAVE}"), "1")
+        self.assertEqual(self.store.values("Good"), {})
+        self.probe.ask(f"click {QUIT}")
+        wait_until(lambda: self.probe.ask("message") == SAVE_PROMPT, 5, "the save prompt")
+        self.probe.ask(f"answer {IDYES}")
+        self.assertEqual(self.app.wait(10), 0)
+        self.assertEqual(self.store.values("Good").get("BreakLimit"), 250)
+
+    def test_tray_double_click_brings_window_back(self):
+        self.start()
+        self.wait_for_ticks()
+        self.assertEqual(self.number(PAIN), 0)
+        self.probe.ask(f"command {IDCANCEL}")
+        self.probe.ask("wait-hidden 3000")
+        self.x.show_from_tray()
+        self.probe.ask("wait-visible 3000")
+        self.assertEqual(self.probe.ask("visible"), "1")
+
 
 def main():
     global ARGS
