@@ -1,5 +1,7 @@
 #include "framework_win32.h"
 
+#include "tavrel/registry_store.h"
+
 namespace tavrel::win32 {
 
 OwnedIcon& OwnedIcon::operator=(OwnedIcon&& other) noexcept {
@@ -44,6 +46,10 @@ int Application::Run(HINSTANCE instance) {
     name_ = file;
     InitInstance();
     return 0;
+}
+
+void Application::SetRegistryKey(const char* company) {
+    profile_ = std::make_unique<RegistryStore>(company, name_);
 }
 
 namespace {

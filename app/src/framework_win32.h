@@ -5,7 +5,10 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
+
+#include "tavrel/settings_store.h"
 
 namespace tavrel::win32 {
 
@@ -52,12 +55,17 @@ class Application {
     int Run(HINSTANCE instance);
     virtual bool InitInstance() = 0;
 
+    // From here on the profile is per user, under HKEY_CURRENT_USER\Software\<company>\<name>.
+    void SetRegistryKey(const char* company);
+    SettingsStore& profile() { return *profile_; }
+
     HWND mainWindow = nullptr;
 
   private:
     static Application* current_;
     HINSTANCE instance_ = nullptr;
     std::string name_;
+    std::unique_ptr<SettingsStore> profile_;
 };
 
 // The application's invisible main window: a tool window, so the program has no

@@ -6,7 +6,6 @@
 #include "framework_win32.h"
 #include "monitor_window_win32.h"
 #include "resource.h"
-#include "tavrel/registry_store.h"
 
 namespace tavrel::win32 {
 
@@ -17,12 +16,12 @@ class MonitorApp final : public Application {
         auto frame = std::make_unique<HiddenFrame>();
         frame->LoadFrame(instanceHandle(), IDR_MAINFRAME);
         mainWindow = frame->hwnd();
-        RegistryStore store("ZKV", name().c_str());
+        SetRegistryKey("ZKV");
         {
-            MonitorDialogWindow dialog(frame->hwnd(), store);
+            MonitorDialogWindow dialog(frame->hwnd(), profile());
             dialog.DoModal(frame->hwnd());
         }
-        return false;
+        return false;  // no message loop of our own: the program ends here
     }
 };
 

@@ -36,6 +36,8 @@ void NotifyIcon::Send(DWORD command) {
     if (data_.cbSize != 0) Shell_NotifyIconA(command, &data_);
 }
 
+AboutDialog::AboutDialog() : DialogBase(IDD_ABOUTBOX) {}
+
 MonitorDialogWindow::MonitorDialogWindow(HWND parent, SettingsStore& store)
     : DialogBase(IDD_TAVREL_DIALOG),
       parent_(parent),
@@ -83,7 +85,7 @@ BOOL MonitorDialogWindow::OnInitDialog() {
 
 void MonitorDialogWindow::OnSysCommand(unsigned id) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        DialogBase about(IDD_ABOUTBOX);
+        AboutDialog about;
         about.DoModal(hwnd());
     } else {
         Default();  // Move as usual; Close becomes the Cancel command

@@ -33,6 +33,12 @@ class NotifyIcon {
     bool added_ = false;
 };
 
+// The About box: a template and nothing else; OK, Esc and the close box end it.
+class AboutDialog final : public DialogBase {
+  public:
+    AboutDialog();
+};
+
 class MonitorDialogWindow final : public DialogBase, public MonitorHost {
   public:
     MonitorDialogWindow(HWND parent, SettingsStore& store);
