@@ -18,11 +18,8 @@ double DistanceFromLast(const ProcessState& process, const ScreenPoint& to) {
 
 void CountMove(ActivityBlock& block, ProcessState& process, const ScreenPoint& to) {
     const double distance = DistanceFromLast(process, to);
-    if (shared::Load(&block.buttonDown) != 0) {
-        shared::Add(&block.activity.dragDistance, distance);
-    } else {
-        shared::Add(&block.activity.moveDistance, distance);
-    }
+    const bool dragging = shared::Load(&block.buttonDown) != 0;
+    shared::AddToDistance(&block.activity.moveDistance, dragging, distance);
     __atomic_store_n(&process.lastX, to.x, __ATOMIC_RELAXED);
     __atomic_store_n(&process.lastY, to.y, __ATOMIC_RELAXED);
 }
@@ -45,14 +42,13 @@ void CountMouseMessage(ActivityBlock& block, ProcessState& process, std::int32_t
         case mouse_message::LeftUp:
         case mouse_message::RightUp:
         case mouse_message::MiddleUp:
-            shared::Add(&block.activity.clicks, 1);
+            shared::AddPair(&block.activity.clicks, 1, 0);
             shared::Store(&block.buttonDown, 0);
             break;
         default:  // the three double-click messages
             // The release before it already counted a click; the press-release pair around
             // the double-click counts as one double-click and no click.
-            shared::Add(&block.activity.doubleClicks, 1);
-            shared::Add(&block.activity.clicks, -2);
+            shared::AddPair(&block.activity.clicks, -2, 1);
             shared::Store(&block.buttonDown, 0);
             break;
     }

@@ -6,11 +6,9 @@ namespace tavrel::hooks {
 namespace {
 
 void ClearActivity(ActivityBlock& block) {
-    shared::Store(&block.activity.clicks, 0);
-    shared::Store(&block.activity.doubleClicks, 0);
+    shared::ClearPair(&block.activity.clicks);
     shared::Store(&block.activity.keys, 0);
-    shared::Store(&block.activity.moveDistance, 0.0f);
-    shared::Store(&block.activity.dragDistance, 0.0f);
+    shared::ClearPair(&block.activity.moveDistance);
 }
 
 // Clears the field before removing, so a removed handle never reaches the platform again.
@@ -24,11 +22,13 @@ void RemoveStoredHook(HookHandle* field, HookPlatform& platform) {
 std::int32_t GetData(ActivityBlock& block, MDTAG* record) {
     // Each field is taken and zeroed in one step: an event counted at any moment shows in
     // this record or in the next one, never in neither.
-    record->clicks = shared::Take(&block.activity.clicks);
-    record->doubleClicks = shared::Take(&block.activity.doubleClicks);
+    const auto counts = shared::TakePair(&block.activity.clicks);
+    record->clicks = counts.first;
+    record->doubleClicks = counts.second;
     record->keys = shared::Take(&block.activity.keys);
-    record->moveDistance = shared::Take(&block.activity.moveDistance);
-    record->dragDistance = shared::Take(&block.activity.dragDistance);
+    const auto distances = shared::TakePair(&block.activity.moveDistance);
+    record->moveDistance = distances.first;
+    record->dragDistance = distances.second;
     return 1;
 }
 

@@ -45,30 +45,87 @@ inline std::uintptr_t Take(std::uintptr_t* field) {
     return __atomic_exchange_n(field, 0, __ATOMIC_ACQ_REL);
 }
 
-// Adds in double precision to the field's current value and stores the sum rounded to
-// single precision; retried if another thread changed the field in between.
-inline void Add(float* field, double amount) {
-    float current;
-    __atomic_load(field, &current, __ATOMIC_RELAXED);
-    float next;
+// Two adjacent 32-bit fields of the record that are always changed and taken together as
+// one 64-bit unit: the two distances, and the clicks with the double-clicks. Every access
+// to such a pair has the same address and size, so GetData takes each pair with a single
+// exchange, and a double-click changes both of its counts in one step.
+using PairBits = std::uint64_t __attribute__((may_alias));
+
+template <class T>
+struct Pair {
+    T first;
+    T second;
+};
+
+// The first field lies at the lower address: the low half on these little-endian machines.
+// Shifts and bit casts keep the halves in registers.
+template <class T>
+inline Pair<T> Split(std::uint64_t bits) {
+    static_assert(sizeof(T) == 4, "pairs of 32-bit fields");
+    return {__builtin_bit_cast(T, static_cast<std::uint32_t>(bits)),
+            __builtin_bit_cast(T, static_cast<std::uint32_t>(bits >> 32))};
+}
+
+template <class T>
+inline std::uint64_t Join(const Pair<T>& pair) {
+    return static_cast<std::uint64_t>(__builtin_bit_cast(std::uint32_t, pair.first)) |
+           static_cast<std::uint64_t>(__builtin_bit_cast(std::uint32_t, pair.second)) << 32;
+}
+
+template <class T>
+inline PairBits* PairAt(T* first) {
+    return reinterpret_cast<PairBits*>(first);
+}
+
+// Changes the pair that starts at `first` with `change` (Pair<T> -> Pair<T>), retrying if
+// another thread changed it in between.
+template <class T, class Change>
+inline void UpdatePair(T* first, Change change) {
+    PairBits* bits = PairAt(first);
+    std::uint64_t current = __atomic_load_n(bits, __ATOMIC_RELAXED);
+    std::uint64_t next;
     do {
-        next = static_cast<float>(static_cast<double>(current) + amount);
-    } while (!__atomic_compare_exchange(field, &current, &next, true, __ATOMIC_RELAXED,
-                                        __ATOMIC_RELAXED));
+        next = Join(change(Split<T>(current)));
+    } while (!__atomic_compare_exchange_n(bits, &current, next, true, __ATOMIC_RELAXED,
+                                          __ATOMIC_RELAXED));
 }
 
-// As for the counts; only +0.0 counts as nothing to take.
-inline float Take(float* field) {
-    float taken;
-    __atomic_load(field, &taken, __ATOMIC_RELAXED);
-    if (__builtin_bit_cast(std::uint32_t, taken) == 0) return taken;
-    float zero = 0.0f;
-    __atomic_exchange(field, &zero, &taken, __ATOMIC_RELAXED);
-    return taken;
+// Adds to both counts of a pair, wrapping in two's complement.
+inline void AddPair(std::int32_t* first, std::int32_t toFirst, std::int32_t toSecond) {
+    UpdatePair(first, [=](Pair<std::int32_t> p) {
+        p.first = static_cast<std::int32_t>(static_cast<std::uint32_t>(p.first) +
+                                            static_cast<std::uint32_t>(toFirst));
+        p.second = static_cast<std::int32_t>(static_cast<std::uint32_t>(p.second) +
+                                             static_cast<std::uint32_t>(toSecond));
+        return p;
+    });
 }
 
-inline void Store(float* field, float value) {
-    __atomic_store(field, &value, __ATOMIC_RELAXED);
+// Adds in double precision to one distance of the pair and stores the sum rounded to single
+// precision.
+inline void AddToDistance(float* first, bool toSecond, double amount) {
+    UpdatePair(first, [=](Pair<float> p) {
+        if (toSecond) {
+            p.second = static_cast<float>(static_cast<double>(p.second) + amount);
+        } else {
+            p.first = static_cast<float>(static_cast<double>(p.first) + amount);
+        }
+        return p;
+    });
+}
+
+// Takes both fields and leaves zeros; a pair that reads zero is left alone, as in Take.
+template <class T>
+inline Pair<T> TakePair(T* first) {
+    PairBits* bits = PairAt(first);
+    std::uint64_t taken = __atomic_load_n(bits, __ATOMIC_RELAXED);
+    if (taken != 0) taken = __atomic_exchange_n(bits, std::uint64_t{0}, __ATOMIC_RELAXED);
+    return Split<T>(taken);
+}
+
+template <class T>
+inline void ClearPair(T* first) {
+    __atomic_store_n(PairAt(first), std::uint64_t{0}, __ATOMIC_RELAXED);
 }
 
 }  // namespace tavrel::hooks::shared

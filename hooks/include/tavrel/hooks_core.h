@@ -6,6 +6,7 @@
 // no static constructors, no library calls.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "TavrelHooks.h"
@@ -39,13 +40,20 @@ constexpr std::uint32_t PreviousKeyStateFlag = 0x40000000u;
 
 // The one block shared by every process that has the library mapped. All bytes start zero.
 // Every field is read and written with atomic operations only.
-struct ActivityBlock {
+// Aligned so that the record's pairs of fields (the distances; clicks and double-clicks)
+// can each be taken in one 64-bit step.
+struct alignas(8) ActivityBlock {
     HookHandle mouseHook;
     HookHandle keyboardHook;
     MDTAG activity;
     std::int32_t buttonDown;  // one flag for all buttons and all processes
     std::int32_t installCount;
 };
+
+static_assert(offsetof(ActivityBlock, activity) % 8 == 0, "record pairs are 8-byte aligned");
+static_assert(offsetof(MDTAG, dragDistance) == offsetof(MDTAG, moveDistance) + 4, "pair");
+static_assert(offsetof(MDTAG, clicks) % 8 == 0, "pair");
+static_assert(offsetof(MDTAG, doubleClicks) == offsetof(MDTAG, clicks) + 4, "pair");
 
 // What each process keeps for itself; zero when the library is mapped into the process.
 struct ProcessState {
