@@ -11,6 +11,8 @@ at its window through tavrel_probe.exe, gives input with xdotool and reads the s
 `wine reg`.
 """
 import argparse
+import os
+import shutil
 import sys
 import time
 import unittest
@@ -30,6 +32,16 @@ IDCANCEL, IDYES = 2, 6
 SETTING_FIELDS = [THRESHOLD, DECAY, BREAK_LIMIT, CLICK_PAIN, DOUBLECLICK_PAIN, KEYBOARD_PAIN,
                   MOVE_PAIN, DRAG_PAIN]
 SAVE_PROMPT = "Settings have changed since last save.  Save Data?"
+SKIP_EXIT_CODE = 77  # ctest reports the run as skipped
+
+
+def missing_tools():
+    if not os.environ.get("DISPLAY"):
+        return "DISPLAY is not set"
+    for tool in ("wine", "xdotool"):
+        if not shutil.which(tool):
+            return f"{tool} is not installed"
+    return None
 
 
 class AppTest(unittest.TestCase):
@@ -223,6 +235,9 @@ def main():
     parser.add_argument("--bin", required=True, help="directory of Tavrel.exe")
     parser.add_argument("--probe", required=True, help="tavrel_probe.exe")
     ARGS, rest = parser.parse_known_args()
+    if missing_tools():
+        print(f"skipped: {missing_tools()}")
+        sys.exit(SKIP_EXIT_CODE)
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 
 
