@@ -66,6 +66,7 @@ void MonitorDialog::OnTrayNotify(int mouseMessage) {
         host_.RaiseWindow();
         flags_.hiddenByUser = 0;
         flags_.hiddenUndisturbed = 0;
+        tick_.RefreshReadouts();
     }
 }
 

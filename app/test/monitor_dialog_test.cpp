@@ -114,8 +114,12 @@ TEST_F(MonitorDialogTest, HidingToTheTrayKeepsSampling) {
 
     Tick();
     Tick();
-    EXPECT_EQ(host.texts[1002], "     3");
+    EXPECT_EQ(dialog->tick().tickCount(), 3);
     EXPECT_TRUE(host.trayShown);
+    EXPECT_EQ(host.texts[1002], "     1") << "a hidden window's read-outs are left alone";
+
+    dialog->OnTrayNotify(0x203);
+    EXPECT_EQ(host.texts[1002], "     3") << "and brought up to date as it is shown";
 }
 
 TEST_F(MonitorDialogTest, PointingAtTheTrayIconRefreshesTheTipWithTheTruncatedPain) {

@@ -94,7 +94,9 @@ void SamplingTick::Run() {
         TakeQuietPath();
     }
 
-    ShowReadouts();
+    // Nobody sees the read-outs of a hidden window; setting them costs the window system a
+    // repaint each time.
+    if (WindowShown()) ShowReadouts();
     // Last, because a failure message lets further ticks run inside this one.
     if (tickCount_ % kSaveEvery == 0) SaveTotals();
 }
@@ -106,6 +108,7 @@ void SamplingTick::TakeAlarmPath() {
     if (tickCount_ % kFlashEvery != 0) return;
 
     host_.FlashCaption(true);
+    captionFlashed_ = true;
     if (flashPhase_ == 1) {
         ShowTrayIcon(TrayIcon::Alarm1);
         flashPhase_ = 0;
@@ -116,7 +119,12 @@ void SamplingTick::TakeAlarmPath() {
 }
 
 void SamplingTick::TakeQuietPath() {
-    host_.FlashCaption(false);
+    // Giving the caption its normal look again is needed only after it was turned over; the
+    // window system repaints the caption on every call.
+    if (captionFlashed_) {
+        host_.FlashCaption(false);
+        captionFlashed_ = false;
+    }
     flashPhase_ = 1;
 
     // The user had hidden the window, an alarm raised it, the user left it up and pain has
@@ -129,6 +137,16 @@ void SamplingTick::TakeQuietPath() {
 
     // Asking for the level icon on every quiet tick brings it back after an alarm.
     ShowTrayIcon(LevelIcon(PainLevel(model_.pain, model_.threshold)));
+}
+
+// Shown, or raised by an alarm; hidden by the user, or hidden again after an alarm, it is not.
+bool SamplingTick::WindowShown() const {
+    return flags_.hiddenByUser == 0 ||
+           (flags_.hiddenUndisturbed == 0 && flags_.raisedByAlarm != 0);
+}
+
+void SamplingTick::RefreshReadouts() {
+    if (tickCount_ != 0) ShowReadouts();  // before the first tick the placeholders stay
 }
 
 void SamplingTick::ShowTrayIcon(TrayIcon icon) {

@@ -79,7 +79,8 @@ TEST_F(SamplingTickTest, FirstTickMeasuresNothingSoItsActivityReachesOnlyTheClic
     EXPECT_EQ(tick.doubleClickTotal(), 1);
     EXPECT_EQ(model.pain, 0.0f);
     EXPECT_EQ(model.totalKeys, 0);
-    EXPECT_EQ(host.flashesOff, 1);  // quiet path
+    EXPECT_EQ(host.raises, 0);      // quiet path
+    EXPECT_EQ(host.flashesOff, 0);  // the caption was never turned over: nothing to give back
 
     Tick(50, Activity(0.0f, 0.0f, 0, 0, 5));
     EXPECT_EQ(model.totalKeys, 5);
@@ -109,7 +110,6 @@ TEST_F(SamplingTickTest, SkippedTickDropsItsActivityButTakesTheNewReading) {
     EXPECT_EQ(model.totalKeys, 0);
     EXPECT_EQ(model.totalDistance, 0);
     EXPECT_EQ(host.readoutLog.size(), readoutsBefore);
-    EXPECT_EQ(host.flashesOff, 1);
     EXPECT_EQ(tick.lastSampleTime().day, 1);
 
     Tick(40);  // measured from the skipped tick's reading
@@ -198,13 +198,36 @@ TEST_F(SamplingTickTest, ThirtyTickAlarmRaisesEveryTickAndFlashesOnMultiplesOf10
     EXPECT_EQ(flashTicks, (std::vector<std::int32_t>{10, 20, 30}));
     EXPECT_EQ(host.trayIcons,
               (std::vector<TrayIcon>{TrayIcon::Alarm1, TrayIcon::Alarm2, TrayIcon::Alarm1}));
-    EXPECT_EQ(host.flashesOff, 4);  // only the quiet ticks before the alarm
+    EXPECT_EQ(host.flashesOff, 0);  // the quiet ticks before the alarm had nothing to undo
 
     model.ResetPain();
     Tick();
-    EXPECT_EQ(host.flashesOff, 5);
+    EXPECT_EQ(host.flashesOff, 1);  // the first quiet tick gives the caption its look back
+    Tick();
+    EXPECT_EQ(host.flashesOff, 1);  // and later ones leave it alone
     EXPECT_EQ(tick.flashPhase(), 1);
     EXPECT_EQ(host.trayIcons.back(), TrayIcon::Level0);  // the level icon comes back
+}
+
+TEST_F(SamplingTickTest, HiddenWindowGetsNoReadoutsUntilAnAlarmRaisesIt) {
+    Tick();
+    flags.hiddenByUser = 1;
+    flags.hiddenUndisturbed = 1;
+    const auto before = host.readoutLog.size();
+    Tick(50, Activity(0.0f, 0.0f, 0, 0, 3));
+    Tick();
+    EXPECT_EQ(host.readoutLog.size(), before);
+    EXPECT_EQ(tick.tickCount(), 3);  // sampling goes on all the same
+
+    model.pain = 200.0f;
+    Tick();  // the alarm shows the window: its read-outs are current again
+    EXPECT_EQ(host.readouts[1002], "     4");
+    EXPECT_EQ(host.readouts[1006], "   200");
+    EXPECT_EQ(host.readouts[1009], "           3");
+
+    const auto shown = host.readoutLog.size();
+    tick.RefreshReadouts();  // nothing changed since: nothing is set again
+    EXPECT_EQ(host.readoutLog.size(), shown);
 }
 
 TEST_F(SamplingTickTest, LevelIconReturnsAfterAnAlarmAtEveryLevel) {
@@ -235,7 +258,7 @@ TEST_F(SamplingTickTest, ZeroIntervalDuringAnAlarmTakesTheQuietPath) {
     const int raises = host.raises;
     Tick(0);
     EXPECT_EQ(host.raises, raises);
-    EXPECT_EQ(host.flashesOff, 2);  // the first tick and this one
+    EXPECT_EQ(host.flashesOff, 1);  // the caption was turned over at tick 10
     EXPECT_EQ(tick.flashPhase(), 1);
     EXPECT_EQ(tick.shownTrayIcon(), TrayIcon::Level5);
     TickUntil(20);  // the alarm carries on, from the first icon again

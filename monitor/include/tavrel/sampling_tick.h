@@ -22,6 +22,9 @@ class SamplingTick {
 
     // One timer message. May run again inside itself while a failure message waits.
     void Run();
+    // Brings the read-outs up to date at once, for a window that has just been shown: while
+    // it is hidden the ticks leave them alone.
+    void RefreshReadouts();
 
     std::int32_t tickCount() const { return tickCount_; }  // 0 before the first; then 1 to 999
     const SystemTime& lastSampleTime() const { return lastSampleTime_; }
@@ -47,6 +50,7 @@ class SamplingTick {
     void TakeAlarmPath();
     void TakeQuietPath();
     void ShowTrayIcon(TrayIcon icon);
+    bool WindowShown() const;
     void ShowReadouts();
     bool ReadoutValueChanged(int slot, std::uint64_t value);
     void ShowReadout(int slot, int controlId, const char* text);
@@ -67,6 +71,8 @@ class SamplingTick {
     TrayIcon shownTrayIcon_ = TrayIcon::Level0;
     MDTAG activity_{};
     bool messageOpen_ = false;
+    // The caption has been turned over since it was last given back its normal look.
+    bool captionFlashed_ = false;
     Readout readouts_[kReadoutCount]{};
 };
 
