@@ -24,7 +24,10 @@ count_ctest() { # adds the counts of a ctest log to the totals
     local f t
     f=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
     t=$(sed -E 's/.*tests passed, ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-    failed=$((failed + f)); passed=$((passed + t - f))
+    # Every test here has what it needs, so one that skipped itself counts as failed.
+    local s
+    s=$(grep -cE '^\s+[0-9]+ - .* \(Skipped\)$' "$1" || true)
+    failed=$((failed + f + s)); passed=$((passed + t - f - s))
 }
 logs=$(mktemp -d)
 
