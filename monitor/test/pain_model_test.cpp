@@ -1,5 +1,7 @@
 #include "tavrel/pain_model.h"
 
+#include "default_model.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,23 +15,7 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// The stored defaults of a fresh installation on a 1024-pixel screen.
-PainModel DefaultModel() {
-    PainModel m;
-    m.totalDistance = 0;
-    m.totalKeys = 0;
-    m.breakLimit = 100;
-    m.threshold = 100.0f;
-    m.screenWidth = 1024.0f;
-    m.pain = 0.0f;
-    m.decay = 10.0f;
-    m.movePain = 10.0f;
-    m.dragPain = 10.0f;
-    m.clickPain = 10.0f;
-    m.doubleclickPain = 10.0f;
-    m.keyboardPain = 10.0f;
-    return m;
-}
+using fixtures::DefaultModel;
 
 class PainModelTest : public ::testing::Test {
   protected:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "default_model.h"
 #include "fake_store.h"
 #include "fake_tick_host.h"
 
@@ -34,18 +35,8 @@ MDTAG Activity(float move, float drag, std::int32_t clicks, std::int32_t doubleC
 class SamplingTickTest : public ::testing::Test {
   protected:
     SamplingTickTest() {
-        model.totalDistance = 0;
-        model.totalKeys = 0;
-        model.breakLimit = 100;
-        model.threshold = 100.0f;
-        model.screenWidth = 1024.0f;
-        model.pain = 0.0f;
+        model = fixtures::DefaultModel();
         model.decay = 0.0f;  // pain holds still unless a test lets it decay
-        model.movePain = 10.0f;
-        model.dragPain = 10.0f;
-        model.clickPain = 10.0f;
-        model.doubleclickPain = 10.0f;
-        model.keyboardPain = 10.0f;
         idleMs = 0;
     }
     ~SamplingTickTest() override { idleMs = 0; }
