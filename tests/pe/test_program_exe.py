@@ -1,12 +1,9 @@
 """Checks of the 32-bit Tavrel.exe as built: kind, and what it needs at load time."""
 
-import os
 import unittest
 
+from built import built_file
 from peimage import FILE_DLL, MACHINE_I386, PEImage
-
-BIN_DIR = os.environ.get("TAVREL_WIN32_BIN", os.path.join("build", "win32", "bin"))
-EXE_PATH = os.path.join(BIN_DIR, "Tavrel.exe")
 
 SUBSYSTEM_WINDOWS_GUI = 2
 # Shipped with every Windows; no MinGW runtime DLL may be needed beside the program.
@@ -17,11 +14,7 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "advapi
 class ProgramExeTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        if not os.path.exists(EXE_PATH):
-            if "TAVREL_WIN32_BIN" in os.environ:
-                raise AssertionError(f"{EXE_PATH} was not built")
-            raise unittest.SkipTest(f"{EXE_PATH} not built")
-        cls.image = PEImage.from_file(EXE_PATH)
+        cls.image = PEImage.from_file(built_file("Tavrel.exe"))
 
     def test_is_a_32_bit_x86_windows_program(self):
         self.assertEqual(self.image.machine, MACHINE_I386)
