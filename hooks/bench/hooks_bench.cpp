@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "tavrel/hooks_core.h"
+#include "tavrel/x_input_translation.h"
 
 namespace {
 
@@ -80,6 +81,54 @@ void BM_BaselineSqrtAdd(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BaselineSqrtAdd);
+
+// One X event through the translator on the Linux capture thread. The floors are the bare
+// counting calls above: BM_CountedMove for a motion, BM_Keystroke for a key.
+void BM_TranslateMotion(benchmark::State& state) {
+    ActivityBlock block{};
+    XInputTranslator translator(block);
+    const XDeviceEvent moves[2] = {{x_event::MotionNotify, 0, 3, 4, 0},
+                                   {x_event::MotionNotify, 0, 0, 0, 0}};
+    unsigned i = 0;
+    for (auto _ : state) {
+        translator.Translate(moves[i++ & 1]);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.moveDistance);
+}
+BENCHMARK(BM_TranslateMotion);
+
+// Alternating press and release of one key: the key set, then one keystroke message.
+void BM_TranslateKey(benchmark::State& state) {
+    ActivityBlock block{};
+    XInputTranslator translator(block);
+    const XDeviceEvent keys[2] = {{x_event::KeyPress, 38, 0, 0, 0},
+                                  {x_event::KeyRelease, 38, 0, 0, 0}};
+    unsigned i = 0;
+    for (auto _ : state) {
+        translator.Translate(keys[i++ & 1]);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.keys);
+}
+BENCHMARK(BM_TranslateKey);
+
+// Alternating press and release of the left button, a second apart: every press goes
+// through the double-click test, every release is a counted click.
+void BM_TranslateButton(benchmark::State& state) {
+    ActivityBlock block{};
+    XInputTranslator translator(block);
+    XDeviceEvent event{x_event::ButtonPress, 1, 100, 100, 0};
+    unsigned i = 0;
+    for (auto _ : state) {
+        event.type = (i & 1) ? x_event::ButtonRelease : x_event::ButtonPress;
+        event.timeMs = i++ * 500;
+        translator.Translate(event);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.clicks);
+}
+BENCHMARK(BM_TranslateButton);
 
 }  // namespace
 

@@ -1,0 +1,119 @@
+// X device events as the Windows mouse and keystroke messages that the counting rules take.
+#include "tavrel/x_input_translation.h"
+
+namespace tavrel::hooks {
+namespace {
+
+// Buttons 4-7 are the wheel's four directions: X reports each notch as a press and a release.
+// Windows sends the wheel as its own message outside the counted range, so they count
+// nothing and leave every button state alone.
+bool IsWheel(std::uint8_t button) {
+    return button >= 4 && button <= 7;
+}
+
+// The button-down message of X buttons 1 (left), 2 (middle) and 3 (right); its release and
+// double-click messages follow it. 0 for every other button.
+//
+// Buttons 8 and 9 (back and forward) and any higher ones count nothing: on Windows they
+// arrive as the extra-button messages 0x020B-0x020D, which lie outside the range the hook
+// counts, and the same desktop use should give the same figures on both platforms.
+std::uint32_t DownMessage(std::uint8_t button) {
+    switch (button) {
+        case 1:
+            return mouse_message::LeftDown;
+        case 2:
+            return mouse_message::MiddleDown;
+        case 3:
+            return mouse_message::RightDown;
+        default:
+            return 0;
+    }
+}
+constexpr std::uint32_t kUpAfterDown = mouse_message::LeftUp - mouse_message::LeftDown;
+constexpr std::uint32_t kDoubleClickAfterDown =
+    mouse_message::LeftDoubleClick - mouse_message::LeftDown;
+
+std::int64_t Distance(std::int32_t a, std::int32_t b) {
+    const std::int64_t d = static_cast<std::int64_t>(a) - b;
+    return d < 0 ? -d : d;
+}
+
+}  // namespace
+
+void XInputTranslator::Translate(const XDeviceEvent& event) {
+    switch (event.type) {
+        case x_event::MotionNotify: {
+            const ScreenPoint at{event.rootX, event.rootY};
+            CountMouseMessage(block_, pointer_, 0, mouse_message::Move, &at);
+            break;
+        }
+        case x_event::ButtonPress:
+            Press(event);
+            break;
+        case x_event::ButtonRelease:
+            Release(event);
+            break;
+        case x_event::KeyPress:
+            Key(event.detail, true);
+            break;
+        case x_event::KeyRelease:
+            Key(event.detail, false);
+            break;
+        default:
+            break;
+    }
+}
+
+bool XInputTranslator::CompletesDoubleClick(const XDeviceEvent& press) const {
+    // Unsigned difference: right across the wrap of the server's 32-bit millisecond clock.
+    return pending_ && press.detail == firstPress_.detail &&
+           static_cast<std::uint32_t>(press.timeMs - firstPress_.timeMs) <= limits_.timeMs &&
+           Distance(press.rootX, firstPress_.rootX) <= limits_.distance &&
+           Distance(press.rootY, firstPress_.rootY) <= limits_.distance;
+}
+
+void XInputTranslator::Press(const XDeviceEvent& event) {
+    const std::uint8_t button = event.detail;
+    if (IsWheel(button)) return;
+    // Back and forward have no bit in the pointer state, so the buttons held are kept here.
+    // One pointer presses a button only once before releasing it; a press of a button
+    // already held is no new press and must not pass for the second click of a pair.
+    if (buttonsDown_.Has(button)) return;
+    buttonsDown_.Add(button);
+
+    // Only consecutive presses pair up: a press of any other button between them, back and
+    // forward included, breaks the pair. The wheel does not.
+    const bool second = CompletesDoubleClick(event);
+    pending_ = !second;  // a third press starts a new pair
+    if (!second) firstPress_ = event;
+
+    const std::uint32_t down = DownMessage(button);
+    if (down == 0) return;
+    CountMouseMessage(block_, pointer_, 0, second ? down + kDoubleClickAfterDown : down, nullptr);
+}
+
+void XInputTranslator::Release(const XDeviceEvent& event) {
+    const std::uint8_t button = event.detail;
+    if (IsWheel(button)) return;
+    buttonsDown_.Remove(button);
+    // Every release of a counted button is a click, as every button-up message is on Windows,
+    // even one whose press came before counting began.
+    const std::uint32_t down = DownMessage(button);
+    if (down != 0) CountMouseMessage(block_, pointer_, 0, down + kUpAfterDown, nullptr);
+}
+
+void XInputTranslator::Key(std::uint8_t keycode, bool press) {
+    // X repeats a held key as further presses and ends with one release. Windows flags the
+    // repeats and the release as "previously down", and counts exactly those: a tap counts 1,
+    // a key held through n repeats n + 1.
+    bool wasDown = true;
+    if (press) {
+        wasDown = keysDown_.Has(keycode);
+        keysDown_.Add(keycode);
+    } else {
+        keysDown_.Remove(keycode);
+    }
+    CountKeyboardMessage(block_, 0, wasDown ? PreviousKeyStateFlag : 0);
+}
+
+}  // namespace tavrel::hooks
