@@ -87,8 +87,8 @@ BENCHMARK(BM_BaselineSqrtAdd);
 void BM_TranslateMotion(benchmark::State& state) {
     ActivityBlock block{};
     XInputTranslator translator(block);
-    const XDeviceEvent moves[2] = {{x_event::MotionNotify, 0, 3, 4, 0},
-                                   {x_event::MotionNotify, 0, 0, 0, 0}};
+    const XDeviceEvent moves[2] = {{x_event::MotionNotifyEvent, 0, 3, 4, 0},
+                                   {x_event::MotionNotifyEvent, 0, 0, 0, 0}};
     unsigned i = 0;
     for (auto _ : state) {
         translator.Translate(moves[i++ & 1]);
@@ -102,8 +102,8 @@ BENCHMARK(BM_TranslateMotion);
 void BM_TranslateKey(benchmark::State& state) {
     ActivityBlock block{};
     XInputTranslator translator(block);
-    const XDeviceEvent keys[2] = {{x_event::KeyPress, 38, 0, 0, 0},
-                                  {x_event::KeyRelease, 38, 0, 0, 0}};
+    const XDeviceEvent keys[2] = {{x_event::KeyPressEvent, 38, 0, 0, 0},
+                                  {x_event::KeyReleaseEvent, 38, 0, 0, 0}};
     unsigned i = 0;
     for (auto _ : state) {
         translator.Translate(keys[i++ & 1]);
@@ -118,10 +118,10 @@ BENCHMARK(BM_TranslateKey);
 void BM_TranslateButton(benchmark::State& state) {
     ActivityBlock block{};
     XInputTranslator translator(block);
-    XDeviceEvent event{x_event::ButtonPress, 1, 100, 100, 0};
+    XDeviceEvent event{x_event::ButtonPressEvent, 1, 100, 100, 0};
     unsigned i = 0;
     for (auto _ : state) {
-        event.type = (i & 1) ? x_event::ButtonRelease : x_event::ButtonPress;
+        event.type = (i & 1) ? x_event::ButtonReleaseEvent : x_event::ButtonPressEvent;
         event.timeMs = i++ * 500;
         translator.Translate(event);
         benchmark::ClobberMemory();

@@ -42,21 +42,21 @@ std::int64_t Distance(std::int32_t a, std::int32_t b) {
 
 void XInputTranslator::Translate(const XDeviceEvent& event) {
     switch (event.type) {
-        case x_event::MotionNotify: {
+        case x_event::MotionNotifyEvent: {
             const ScreenPoint at{event.rootX, event.rootY};
             CountMouseMessage(block_, pointer_, 0, mouse_message::Move, &at);
             break;
         }
-        case x_event::ButtonPress:
+        case x_event::ButtonPressEvent:
             Press(event);
             break;
-        case x_event::ButtonRelease:
+        case x_event::ButtonReleaseEvent:
             Release(event);
             break;
-        case x_event::KeyPress:
+        case x_event::KeyPressEvent:
             Key(event.detail, true);
             break;
-        case x_event::KeyRelease:
+        case x_event::KeyReleaseEvent:
             Key(event.detail, false);
             break;
         default:

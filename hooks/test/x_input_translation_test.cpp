@@ -13,19 +13,19 @@ namespace xe = x_event;
 
 XDeviceEvent Press(std::uint8_t button, std::uint32_t t = 0, std::int32_t x = 100,
                    std::int32_t y = 100) {
-    return {xe::ButtonPress, button, x, y, t};
+    return {xe::ButtonPressEvent, button, x, y, t};
 }
 XDeviceEvent Release(std::uint8_t button, std::uint32_t t = 0) {
-    return {xe::ButtonRelease, button, 100, 100, t};
+    return {xe::ButtonReleaseEvent, button, 100, 100, t};
 }
 XDeviceEvent Motion(std::int32_t x, std::int32_t y) {
-    return {xe::MotionNotify, 0, x, y, 0};
+    return {xe::MotionNotifyEvent, 0, x, y, 0};
 }
 XDeviceEvent KeyDown(std::uint8_t keycode) {
-    return {xe::KeyPress, keycode, 0, 0, 0};
+    return {xe::KeyPressEvent, keycode, 0, 0, 0};
 }
 XDeviceEvent KeyUp(std::uint8_t keycode) {
-    return {xe::KeyRelease, keycode, 0, 0, 0};
+    return {xe::KeyReleaseEvent, keycode, 0, 0, 0};
 }
 
 struct Case {

@@ -11,13 +11,14 @@
 
 namespace tavrel::hooks {
 
-// Core event types in the X protocol's numbering; the capture asks for KeyPress..MotionNotify.
+// Core event types in the X protocol's numbering (KeyPress..MotionNotify). Named apart from
+// Xlib's macros of the same numbers, so that this header and <X11/X.h> mix in any order.
 namespace x_event {
-constexpr std::uint8_t KeyPress = 2;
-constexpr std::uint8_t KeyRelease = 3;
-constexpr std::uint8_t ButtonPress = 4;
-constexpr std::uint8_t ButtonRelease = 5;
-constexpr std::uint8_t MotionNotify = 6;
+constexpr std::uint8_t KeyPressEvent = 2;
+constexpr std::uint8_t KeyReleaseEvent = 3;
+constexpr std::uint8_t ButtonPressEvent = 4;
+constexpr std::uint8_t ButtonReleaseEvent = 5;
+constexpr std::uint8_t MotionNotifyEvent = 6;
 }  // namespace x_event
 
 // One device event as plain numbers.
