@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "fake_tick_host.h"
+#include "tavrel/testing/simulated_clock.h"
 
 namespace tavrel {
 namespace {
 
-using test::At;
+using testing::At;
 
 TEST(MeasureIntervalTest, BorrowsFieldByFieldAndSkipsAcrossMonthsAndBackwardSteps) {
     struct Case {

@@ -1,6 +1,6 @@
 #include "tavrel/pain_model.h"
 
-#include "default_model.h"
+#include "tavrel/testing/default_model.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-using fixtures::DefaultModel;
+using testing::DefaultModel;
 
 class PainModelTest : public ::testing::Test {
   protected:
@@ -51,7 +51,7 @@ TEST_F(PainModelTest, AlarmWhenPainReachesThreshold) {
         {5.0f, kNaN, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "pain " << c.pain << " threshold " << c.threshold);
+        SCOPED_TRACE(::testing::Message() << "pain " << c.pain << " threshold " << c.threshold);
         m = DefaultModel();
         idleMs = 0;
         m.pain = c.pain;
@@ -78,7 +78,7 @@ TEST_F(PainModelTest, MovementAddsScreenCrossingTimeTimesWeight) {
         {1.25f, 2.0f, 10.0f, 0.0f, 33},  // the whole distance is rounded, not each kind
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "move " << c.move << " drag " << c.drag);
+        SCOPED_TRACE(::testing::Message() << "move " << c.move << " drag " << c.drag);
         m = DefaultModel();
         m.dragPain = c.dragWeight;
         m.threshold = 1e9f;
@@ -187,7 +187,7 @@ TEST_F(PainModelTest, DecayClampsAtZero) {
         {300.0f, 0.5f, 275.0f},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "pain " << c.pain << " decay " << c.decay);
+        SCOPED_TRACE(::testing::Message() << "pain " << c.pain << " decay " << c.decay);
         m = DefaultModel();
         m.pain = c.pain;
         m.decay = c.decay;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "resource.h"
 #include "tavrel/setting_fields.h"
 
 namespace tavrel {
@@ -17,7 +16,6 @@ constexpr char kPainfulSet[] = "Painful";
 
 constexpr char kSavePrompt[] = "Settings have changed since last save.  Save Data?";
 constexpr char kInvalidAnswer[] = "Invalid return from dialog";
-constexpr char kWriteFailed[] = "Can't write to INI file?";
 
 // Room for any sensible field text. A text that fills it may have been cut, and a cut text
 // could read as a number that the whole text is not, so a full buffer does not read.
@@ -25,12 +23,9 @@ constexpr int kFieldTextSize = 256;
 
 }  // namespace
 
-MonitorSettings::MonitorSettings(SettingsView& view, SettingsStore& store, PainModel& model)
-    : view_(view), store_(store), model_(model) {}
-
-bool MonitorSettings::IsSettingField(int controlId) {
-    return FindSettingField(controlId) != nullptr;
-}
+MonitorSettings::MonitorSettings(SettingsView& view, MessageBoxes& boxes, FailureNotice& notice,
+                                 SettingsStore& store, PainModel& model)
+    : view_(view), boxes_(boxes), notice_(notice), store_(store), model_(model) {}
 
 void MonitorSettings::LoadSettingsSet(const std::string& section) {
     std::int32_t values[kSettingFieldCount];
@@ -41,7 +36,7 @@ void MonitorSettings::LoadSettingsSet(const std::string& section) {
     for (int i = 0; i < kSettingFieldCount; ++i) LoadSetting(model_, kSettingFields[i], values[i]);
     // The fields show the model, so that they say what the model really holds.
     for (const SettingField& field : kSettingFields) {
-        view_.SetFieldInt(field.controlId, SettingIntegerForm(model_, field));
+        view_.SetFieldInt(field.id, SettingIntegerForm(model_, field));
     }
 }
 
@@ -53,7 +48,7 @@ bool MonitorSettings::SaveSettings() {
         stored &= store_.WriteInt(set.c_str(), field.key, SettingIntegerForm(model_, field));
     }
     if (!stored) {
-        view_.ShowMessage(kWriteFailed);
+        notice_.Report();
         // The store may now hold part of the edits: they remain unsaved until a Save succeeds.
         MarkSettingsDirty();
         return false;
@@ -74,7 +69,7 @@ void MonitorSettings::ClearSettingsDirty() {
 
 std::int32_t MonitorSettings::QuerySaveSettings() {
     if (settingsDirty_ == 0) return 1;
-    switch (view_.AskYesNoCancel(kSavePrompt)) {
+    switch (boxes_.AskYesNoCancel(kSavePrompt)) {
         case Answer::Yes:
             // A save that failed must not let the caller drop the edits.
             return SaveSettings() ? 1 : 0;
@@ -85,19 +80,19 @@ std::int32_t MonitorSettings::QuerySaveSettings() {
         case Answer::Other:
             break;
     }
-    view_.ShowMessage(kInvalidAnswer);
+    boxes_.ShowMessage(kInvalidAnswer);
     return 1;
 }
 
 void MonitorSettings::OnPainfulSet() {
-    SwitchSet(kPainfulSet, IDC_PAINFUL, IDC_NORMAL);
+    SwitchSet(kPainfulSet, SetButton::Painful, SetButton::Normal);
 }
 
 void MonitorSettings::OnNormalSet() {
-    SwitchSet(kNormalSet, IDC_NORMAL, IDC_PAINFUL);
+    SwitchSet(kNormalSet, SetButton::Normal, SetButton::Painful);
 }
 
-void MonitorSettings::SwitchSet(const char* set, int button, int otherButton) {
+void MonitorSettings::SwitchSet(const char* set, SetButton button, SetButton otherButton) {
     const bool wasChecked = CheckState(button);
     const bool otherWasChecked = CheckState(otherButton);
     SetChecked(otherButton, false);
@@ -121,17 +116,16 @@ void MonitorSettings::SelectStoredSet() {
     }
 }
 
-void MonitorSettings::CommitSettingField(int controlId) {
-    const SettingField* field = FindSettingField(controlId);
-    if (field == nullptr) return;
+void MonitorSettings::CommitSettingField(SettingId id) {
+    const SettingField* field = &FindSettingField(id);
 
     char text[kFieldTextSize] = {};
-    view_.GetFieldText(controlId, text, kFieldTextSize);
+    view_.GetFieldText(id, text, kFieldTextSize);
     text[kFieldTextSize - 1] = '\0';
     std::uint32_t number = 0;
     const bool whole = std::strlen(text) < static_cast<std::size_t>(kFieldTextSize - 1);
     if (!whole || !ParseUnsignedDecimal(text, number)) {
-        view_.SetFieldInt(controlId, SettingIntegerForm(model_, *field));
+        view_.SetFieldInt(id, SettingIntegerForm(model_, *field));
         return;
     }
     // The 32 bits as a signed integer: 4294967295 is -1. Done arithmetically, so that it
@@ -148,13 +142,13 @@ void MonitorSettings::OnReset() {
     model_.ResetPain();
 }
 
-void MonitorSettings::SetChecked(int button, bool checked) {
+void MonitorSettings::SetChecked(SetButton button, bool checked) {
     CheckState(button) = checked;
-    view_.SetRadioChecked(button, checked);
+    view_.SetSetChecked(button, checked);
 }
 
-bool& MonitorSettings::CheckState(int button) {
-    return button == IDC_PAINFUL ? painfulChecked_ : normalChecked_;
+bool& MonitorSettings::CheckState(SetButton button) {
+    return button == SetButton::Painful ? painfulChecked_ : normalChecked_;
 }
 
 }  // namespace tavrel

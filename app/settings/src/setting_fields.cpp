@@ -4,28 +4,27 @@
 
 #include <cmath>
 
-#include "resource.h"
 #include "tavrel/settings_view.h"
 
 namespace tavrel {
 
 const SettingField kSettingFields[kSettingFieldCount] = {
-    {IDC_THRESHOLD, "Threshold", 100, SettingKind::Float, &PainModel::threshold, nullptr},
-    {IDC_DECAY, "Decay", 100, SettingKind::Tenths, &PainModel::decay, nullptr},
-    {IDC_KEYBOARD_PAIN, "KeyboardPain", 10, SettingKind::Float, &PainModel::keyboardPain, nullptr},
-    {IDC_CLICK_PAIN, "ClickPain", 10, SettingKind::Float, &PainModel::clickPain, nullptr},
-    {IDC_DOUBLECLICK_PAIN, "DoubleclickPain", 10, SettingKind::Float, &PainModel::doubleclickPain,
+    {SettingId::Threshold, "Threshold", 100, SettingKind::Float, &PainModel::threshold, nullptr},
+    {SettingId::Decay, "Decay", 100, SettingKind::Tenths, &PainModel::decay, nullptr},
+    {SettingId::KeyboardPain, "KeyboardPain", 10, SettingKind::Float, &PainModel::keyboardPain, nullptr},
+    {SettingId::ClickPain, "ClickPain", 10, SettingKind::Float, &PainModel::clickPain, nullptr},
+    {SettingId::DoubleclickPain, "DoubleclickPain", 10, SettingKind::Float, &PainModel::doubleclickPain,
      nullptr},
-    {IDC_MOVE_PAIN, "MovePain", 10, SettingKind::Float, &PainModel::movePain, nullptr},
-    {IDC_DRAG_PAIN, "DragPain", 10, SettingKind::Float, &PainModel::dragPain, nullptr},
-    {IDC_BREAK_LIMIT, "BreakLimit", 100, SettingKind::Integer, nullptr, &PainModel::breakLimit},
+    {SettingId::MovePain, "MovePain", 10, SettingKind::Float, &PainModel::movePain, nullptr},
+    {SettingId::DragPain, "DragPain", 10, SettingKind::Float, &PainModel::dragPain, nullptr},
+    {SettingId::BreakLimit, "BreakLimit", 100, SettingKind::Integer, nullptr, &PainModel::breakLimit},
 };
 
-const SettingField* FindSettingField(int controlId) {
+const SettingField& FindSettingField(SettingId id) {
     for (const SettingField& field : kSettingFields) {
-        if (field.controlId == controlId) return &field;
+        if (field.id == id) return field;
     }
-    return nullptr;
+    return kSettingFields[0];  // unreachable: the table names every field
 }
 
 void LoadSetting(PainModel& model, const SettingField& field, std::int32_t value) {

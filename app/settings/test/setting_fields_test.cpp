@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "tavrel/setting_fields.h"
 #include "tavrel/settings_view.h"
 
@@ -41,7 +44,7 @@ TEST(SettingFieldsTest, EveryKindGivesBackTheIntegerItLoaded) {
 }
 
 TEST(SettingFieldsTest, DecayIsHeldInTenthsInSinglePrecision) {
-    const SettingField& decay = *FindSettingField(1013);
+    const SettingField& decay = FindSettingField(SettingId::Decay);
     PainModel model{};
     const struct {
         std::int32_t tenths;
@@ -59,7 +62,7 @@ TEST(SettingFieldsTest, DecayIsHeldInTenthsInSinglePrecision) {
 }
 
 TEST(SettingFieldsTest, WholeUnitSettingsTruncateTowardZero) {
-    const SettingField& threshold = *FindSettingField(1011);
+    const SettingField& threshold = FindSettingField(SettingId::Threshold);
     PainModel model{};
     model.threshold = 99.9f;
     EXPECT_EQ(SettingIntegerForm(model, threshold), 99);
@@ -82,13 +85,14 @@ TEST(SettingFieldsTest, ExtremeIntegersStayWithinTheThirtyTwoBitRange) {
     }
 }
 
-TEST(SettingFieldsTest, OnlyTheEightFieldsAreSettings) {
-    for (const int id : {1011, 1013, 1015, 1017, 1018, 1019, 1020, 1021}) {
-        EXPECT_NE(FindSettingField(id), nullptr) << id;
+TEST(SettingFieldsTest, EveryFieldHasAnEntryOfItsOwnWithItsOwnKey) {
+    std::set<std::string> keys;
+    for (int i = 0; i < kSettingFieldCount; ++i) {
+        const auto id = static_cast<SettingId>(i);
+        EXPECT_EQ(FindSettingField(id).id, id) << i;
+        keys.insert(FindSettingField(id).key);
     }
-    for (const int id : {0, 1001, 1008, 1010, 1012, 1014, 1016, 1022, 1023, -1}) {
-        EXPECT_EQ(FindSettingField(id), nullptr) << id;
-    }
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(kSettingFieldCount));
 }
 
 TEST(ParseUnsignedDecimalTest, ReadsWhatTheDialogManagerReads) {

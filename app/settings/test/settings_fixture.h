@@ -4,30 +4,40 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "fake_settings_view.h"
-#include "fake_store.h"
 #include "tavrel/monitor_settings.h"
+#include "tavrel/setting_fields.h"
+#include "tavrel/testing/fake_main_window.h"
+#include "tavrel/testing/fake_settings_view.h"
+#include "tavrel/testing/recording_store.h"
 #include "tavrel/pain_model.h"
+
+namespace tavrel {
+// Names a field by its key in test messages.
+inline std::ostream& operator<<(std::ostream& os, SettingId id) {
+    return os << FindSettingField(id).key;
+}
+}  // namespace tavrel
 
 namespace tavrel::testing {
 
-constexpr int kThreshold = 1011;
-constexpr int kDecay = 1013;
-constexpr int kBreakLimit = 1015;
-constexpr int kClickPain = 1017;
-constexpr int kDoubleclickPain = 1018;
-constexpr int kKeyboardPain = 1019;
-constexpr int kMovePain = 1020;
-constexpr int kDragPain = 1021;
-constexpr int kPainful = 1022;
-constexpr int kNormal = 1023;
+constexpr SettingId kThreshold = SettingId::Threshold;
+constexpr SettingId kDecay = SettingId::Decay;
+constexpr SettingId kBreakLimit = SettingId::BreakLimit;
+constexpr SettingId kClickPain = SettingId::ClickPain;
+constexpr SettingId kDoubleclickPain = SettingId::DoubleclickPain;
+constexpr SettingId kKeyboardPain = SettingId::KeyboardPain;
+constexpr SettingId kMovePain = SettingId::MovePain;
+constexpr SettingId kDragPain = SettingId::DragPain;
+constexpr SetButton kPainful = SetButton::Painful;
+constexpr SetButton kNormal = SetButton::Normal;
 
-constexpr int kFieldIds[] = {kThreshold,       kDecay,        kBreakLimit, kClickPain,
+constexpr SettingId kFieldIds[] = {kThreshold,       kDecay,        kBreakLimit, kClickPain,
                              kDoubleclickPain, kKeyboardPain, kMovePain,   kDragPain};
 
 constexpr char kSavePrompt[] = "Settings have changed since last save.  Save Data?";
@@ -52,7 +62,10 @@ class SettingsTest : public ::testing::Test {
         model.screenWidth = 1024.0f;
         model.pain = 42.5f;
         view = std::make_unique<FakeSettingsView>();
-        settings = std::make_unique<MonitorSettings>(*view, store, model);
+        window = std::make_unique<FakeMainWindow>();
+        notice = std::make_unique<FailureNotice>(*window);
+        settings = std::make_unique<MonitorSettings>(*view, *window, *notice, store, model);
+        expectedQuestions = 0;
     }
 
     void StartUp() {
@@ -61,19 +74,21 @@ class SettingsTest : public ::testing::Test {
     }
 
     // Types a text into a field and leaves it.
-    void Leave(int field, const std::string& text) {
+    void Leave(SettingId field, const std::string& text) {
         view->fields[field] = text;
         settings->CommitSettingField(field);
         ExpectInvariant();
     }
 
     void ClickPainful(Answer answer) {
-        view->answers.push_back(answer);
+        window->answers.push_back(answer);
+        ++expectedQuestions;
         settings->OnPainfulSet();
         ExpectInvariant();
     }
     void ClickNormal(Answer answer) {
-        view->answers.push_back(answer);
+        window->answers.push_back(answer);
+        ++expectedQuestions;
         settings->OnNormalSet();
         ExpectInvariant();
     }
@@ -87,7 +102,8 @@ class SettingsTest : public ::testing::Test {
     }
 
     std::int32_t AskAtQuit(Answer answer) {
-        view->answers.push_back(answer);
+        window->answers.push_back(answer);
+        ++expectedQuestions;
         const std::int32_t result = settings->QuerySaveSettings();
         ExpectInvariant();
         return result;
@@ -101,10 +117,11 @@ class SettingsTest : public ::testing::Test {
         EXPECT_NE(view->IsChecked(kPainful), view->IsChecked(kNormal));
         const bool normal = store.data.ReadString("Main", "Set", "Good") == "Good";
         EXPECT_EQ(view->IsChecked(kNormal), normal);
-        EXPECT_TRUE(view->answers.empty()) << "a question expected but not asked";
+        EXPECT_TRUE(window->answers.empty()) << "a question expected but not asked";
+        EXPECT_LE(window->questions.size(), expectedQuestions) << "an unexpected question";
     }
 
-    std::string Field(int id) { return view->fields[id]; }
+    std::string Field(SettingId id) { return view->fields[id]; }
     std::int32_t Stored(const char* section, const char* key) {
         return store.data.ReadInt(section, key, -99999);
     }
@@ -115,6 +132,13 @@ class SettingsTest : public ::testing::Test {
     FakeStore store;
     PainModel model{};
     std::unique_ptr<FakeSettingsView> view;
+    std::unique_ptr<FakeMainWindow> window;
+    std::unique_ptr<FailureNotice> notice;
+    std::size_t expectedQuestions = 0;
+    // Everything asked of the window: fields, buttons and boxes.
+    int ViewCalls() const {
+        return view->Calls() + static_cast<int>(window->messages.size() + window->questions.size());
+    }
     std::unique_ptr<MonitorSettings> settings;
 
   private:

@@ -14,7 +14,7 @@ TEST_F(LoadSaveTest, EmptyStoreGivesTheDefaultsAndWritesOnlyTheSetName) {
     EXPECT_EQ(Field(kThreshold), "100");
     EXPECT_EQ(Field(kDecay), "100");
     EXPECT_EQ(Field(kBreakLimit), "100");
-    for (const int id : {kClickPain, kDoubleclickPain, kKeyboardPain, kMovePain, kDragPain}) {
+    for (const SettingId id : {kClickPain, kDoubleclickPain, kKeyboardPain, kMovePain, kDragPain}) {
         EXPECT_EQ(Field(id), "10") << id;
     }
     EXPECT_EQ(model.threshold, 100.0f);
@@ -30,12 +30,12 @@ TEST_F(LoadSaveTest, EmptyStoreGivesTheDefaultsAndWritesOnlyTheSetName) {
     EXPECT_EQ(store.writes[0].value, "Good");
     EXPECT_TRUE(view->IsChecked(kNormal));
     EXPECT_FALSE(view->saveEnabled);
-    EXPECT_TRUE(view->questions.empty());
+    EXPECT_TRUE(window->questions.empty());
 }
 
 TEST_F(LoadSaveTest, LoadWritesTheFieldsFromTheModelInWindowOrder) {
     StartUp();
-    const std::vector<int> order = {kThreshold,       kDecay,    kKeyboardPain, kClickPain,
+    const std::vector<SettingId> order = {kThreshold,       kDecay,    kKeyboardPain, kClickPain,
                                     kDoubleclickPain, kMovePain, kDragPain,     kBreakLimit};
     ASSERT_EQ(view->fieldWrites.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(view->fieldWrites[i].first, order[i]);
@@ -45,7 +45,7 @@ TEST_F(LoadSaveTest, StoredSetIsLoadedIntoModelAndFields) {
     const struct {
         const char* key;
         std::int32_t value;
-        int field;
+        SettingId field;
     } stored[] = {{"Threshold", 250, kThreshold},
                   {"Decay", 7, kDecay},
                   {"KeyboardPain", 3, kKeyboardPain},
@@ -114,7 +114,7 @@ TEST_F(LoadSaveTest, DecayOfSevenTenthsSurvivesSaveAndRestart) {
 
 TEST_F(LoadSaveTest, TypedNumbersComeBackAfterSaveAndRestart) {
     const struct {
-        int field;
+        SettingId field;
         const char* key;
         const char* typed;
         const char* shown;
@@ -213,16 +213,16 @@ TEST_F(LoadSaveTest, FailedSaveSaysSoOnceAndKeepsTheEditsUnsaved) {
         store.writes.clear();
         EXPECT_FALSE(Save());
         EXPECT_EQ(store.writes.size(), 9u) << "every write is tried";
-        ASSERT_EQ(view->messages.size(), 1u);
-        EXPECT_EQ(view->messages[0], "Can't write to INI file?");
+        ASSERT_EQ(window->messages.size(), 1u);
+        EXPECT_EQ(window->messages[0], "Can't write to INI file?");
         EXPECT_EQ(settings->settingsDirty(), 1);
         EXPECT_TRUE(view->saveEnabled);
 
         // Quit still asks; once the store works again the same edits save.
         store.failWrite = nullptr;
         EXPECT_EQ(AskAtQuit(Answer::Yes), 1);
-        EXPECT_EQ(view->questions.size(), 1u);
-        EXPECT_EQ(view->messages.size(), 1u);
+        EXPECT_EQ(window->questions.size(), 1u);
+        EXPECT_EQ(window->messages.size(), 1u);
         EXPECT_EQ(settings->settingsDirty(), 0);
         EXPECT_EQ(Stored("Good", "Decay"), 7);
         EXPECT_EQ(Stored("Good", "Threshold"), 150);
@@ -233,7 +233,7 @@ TEST_F(LoadSaveTest, FailedSaveWithoutEditsStillLeavesSaveEnabled) {
     StartUp();
     store.FailAllWrites();
     EXPECT_FALSE(Save());
-    EXPECT_EQ(view->messages.size(), 1u);
+    EXPECT_EQ(window->messages.size(), 1u);
     EXPECT_EQ(settings->settingsDirty(), 1);
 }
 
@@ -247,7 +247,7 @@ TEST_F(LoadSaveTest, ResetClearsThePainAndNothingElse) {
         const PainModel before = model;
         const int reads = store.reads;
         const std::size_t writes = store.writes.size();
-        const int viewCalls = view->Calls();
+        const int viewCalls = ViewCalls();
         const auto fields = view->fields;
 
         settings->OnReset();
@@ -262,7 +262,7 @@ TEST_F(LoadSaveTest, ResetClearsThePainAndNothingElse) {
         EXPECT_EQ(settings->settingsDirty(), edited ? 1 : 0);
         EXPECT_EQ(store.reads, reads);
         EXPECT_EQ(store.writes.size(), writes);
-        EXPECT_EQ(view->Calls(), viewCalls);
+        EXPECT_EQ(ViewCalls(), viewCalls);
         EXPECT_EQ(view->fields, fields);
     }
 }

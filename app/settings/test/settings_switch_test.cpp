@@ -28,8 +28,8 @@ class SwitchTest : public SettingsTest {
 
 TEST_F(SwitchTest, YesSavesTheEditsIntoTheOldSetThenLoadsTheNewOne) {
     ClickPainful(Answer::Yes);
-    ASSERT_EQ(view->questions.size(), 1u);
-    EXPECT_EQ(view->questions[0], kSavePrompt);
+    ASSERT_EQ(window->questions.size(), 1u);
+    EXPECT_EQ(window->questions[0], kSavePrompt);
     EXPECT_EQ(Stored("Good", "Threshold"), 90);
     EXPECT_EQ(ActiveSet(), "Painful");
     EXPECT_EQ(Field(kThreshold), "55");
@@ -49,13 +49,13 @@ TEST_F(SwitchTest, NoDropsTheEditsAndLoadsTheNewSet) {
     EXPECT_EQ(ActiveSet(), "Painful");
     EXPECT_EQ(Field(kThreshold), "55");
     EXPECT_EQ(settings->settingsDirty(), 0);
-    EXPECT_TRUE(view->messages.empty());
+    EXPECT_TRUE(window->messages.empty());
 }
 
 TEST_F(SwitchTest, UnexpectedAnswerSaysSoAndActsAsNo) {
     ClickPainful(Answer::Other);
-    ASSERT_EQ(view->messages.size(), 1u);
-    EXPECT_EQ(view->messages[0], "Invalid return from dialog");
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0], "Invalid return from dialog");
     EXPECT_EQ(Stored("Good", "Threshold"), 77);
     EXPECT_EQ(ActiveSet(), "Painful");
     EXPECT_EQ(settings->settingsDirty(), 0);
@@ -102,7 +102,7 @@ TEST_F(SwitchTest, SameSetWithoutEditsReloadsSilently) {
     store.writes.clear();
     ASSERT_TRUE(store.data.WriteInt("Good", "Threshold", 60));
     ClickNormal();
-    EXPECT_TRUE(view->questions.empty());
+    EXPECT_TRUE(window->questions.empty());
     EXPECT_EQ(Field(kThreshold), "60");
     ASSERT_EQ(store.writes.size(), 1u);
     EXPECT_EQ(store.writes[0].key, "Set");
@@ -113,7 +113,7 @@ TEST_F(SwitchTest, BackAndForthWithoutEditsAsksNothing) {
     ClickPainful(Answer::No);
     ClickNormal();
     ClickPainful();
-    EXPECT_EQ(view->questions.size(), 1u);
+    EXPECT_EQ(window->questions.size(), 1u);
     EXPECT_EQ(ActiveSet(), "Painful");
     EXPECT_EQ(Field(kThreshold), "55");
 }
@@ -121,8 +121,8 @@ TEST_F(SwitchTest, BackAndForthWithoutEditsAsksNothing) {
 TEST_F(SwitchTest, FailedSaveAtTheQuestionStopsTheSwitch) {
     store.FailAllWrites();
     ClickPainful(Answer::Yes);
-    ASSERT_EQ(view->messages.size(), 1u);
-    EXPECT_EQ(view->messages[0], "Can't write to INI file?");
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0], "Can't write to INI file?");
     EXPECT_TRUE(view->IsChecked(kNormal));
     EXPECT_FALSE(view->IsChecked(kPainful));
     EXPECT_FALSE(WroteTo("Main")) << "the set name is not touched";
@@ -136,7 +136,7 @@ TEST_F(SwitchTest, FailedSaveAtTheQuestionStopsTheSwitch) {
     ClickPainful(Answer::Yes);
     EXPECT_EQ(Stored("Good", "Threshold"), 90);
     EXPECT_EQ(ActiveSet(), "Painful");
-    EXPECT_EQ(view->messages.size(), 1u);
+    EXPECT_EQ(window->messages.size(), 1u);
 }
 
 TEST_F(SwitchTest, QuitQuestionAnswers) {
@@ -161,14 +161,14 @@ TEST_F(SwitchTest, QuitQuestionAnswers) {
         SetUp();
         if (c.storeFails) store.FailAllWrites();
         EXPECT_EQ(AskAtQuit(c.answer), c.result);
-        EXPECT_EQ(view->questions.size(), 1u);
+        EXPECT_EQ(window->questions.size(), 1u);
         EXPECT_EQ(settings->settingsDirty(), c.dirtyAfter);
         EXPECT_EQ(Stored("Good", "Threshold"), c.storedThreshold);
         if (c.message != nullptr) {
-            ASSERT_EQ(view->messages.size(), 1u);
-            EXPECT_EQ(view->messages[0], c.message);
+            ASSERT_EQ(window->messages.size(), 1u);
+            EXPECT_EQ(window->messages[0], c.message);
         } else {
-            EXPECT_TRUE(view->messages.empty());
+            EXPECT_TRUE(window->messages.empty());
         }
     }
 }
@@ -176,7 +176,7 @@ TEST_F(SwitchTest, QuitQuestionAnswers) {
 TEST_F(SwitchTest, QuitWithoutEditsAsksNothing) {
     Save();
     EXPECT_EQ(settings->QuerySaveSettings(), 1);
-    EXPECT_TRUE(view->questions.empty());
+    EXPECT_TRUE(window->questions.empty());
 }
 
 TEST_F(SwitchTest, SetNameMissingWhenReadBackLoadsTheDefaults) {

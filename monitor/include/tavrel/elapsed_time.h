@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "tavrel/tick_host.h"
+#include "tavrel/clock.h"
 
 namespace tavrel {
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "tavrel/failure_notice.h"
+#include "tavrel/main_window.h"
 #include "tavrel/pain_model.h"
 #include "tavrel/settings_store.h"
 #include "tavrel/settings_view.h"
@@ -13,7 +15,8 @@ namespace tavrel {
 
 class MonitorSettings {
   public:
-    MonitorSettings(SettingsView& view, SettingsStore& store, PainModel& model);
+    MonitorSettings(SettingsView& view, MessageBoxes& boxes, FailureNotice& notice,
+                    SettingsStore& store, PainModel& model);
 
     // Reads the eight settings of a section into the model and shows them in the fields.
     void LoadSettingsSet(const std::string& section);
@@ -28,20 +31,21 @@ class MonitorSettings {
     void OnPainfulSet();
     void OnNormalSet();
     // Takes a field's text into the model when the field loses the focus.
-    void CommitSettingField(int controlId);
+    void CommitSettingField(SettingId field);
     void OnReset();
     // At start-up, with no unsaved edits: selects the set that the store names as active.
     void SelectStoredSet();
 
     std::int32_t settingsDirty() const { return settingsDirty_; }
-    static bool IsSettingField(int controlId);
 
   private:
-    void SwitchSet(const char* set, int button, int otherButton);
-    void SetChecked(int button, bool checked);
-    bool& CheckState(int button);
+    void SwitchSet(const char* set, SetButton button, SetButton otherButton);
+    void SetChecked(SetButton button, bool checked);
+    bool& CheckState(SetButton button);
 
     SettingsView& view_;
+    MessageBoxes& boxes_;
+    FailureNotice& notice_;
     SettingsStore& store_;
     PainModel& model_;
     std::int32_t settingsDirty_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "tavrel/pain_model.h"
+#include "tavrel/settings_view.h"
 
 namespace tavrel {
 
@@ -15,7 +16,7 @@ enum class SettingKind {
 };
 
 struct SettingField {
-    int controlId;
+    SettingId id;
     const char* key;
     std::int32_t defaultValue;
     SettingKind kind;
@@ -28,8 +29,8 @@ constexpr int kSettingFieldCount = 8;
 // In the order in which a set is read, written and shown.
 extern const SettingField kSettingFields[kSettingFieldCount];
 
-// Null for a control that is not one of the eight fields.
-const SettingField* FindSettingField(int controlId);
+// The entry of a field; every field has one.
+const SettingField& FindSettingField(SettingId id);
 
 // Puts an integer into the model by the setting's load conversion.
 void LoadSetting(PainModel& model, const SettingField& field, std::int32_t value);

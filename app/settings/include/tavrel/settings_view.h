@@ -1,5 +1,5 @@
 // What the settings code needs from the window that shows the eight fields, the two set
-// buttons, the Save button and the message boxes.
+// buttons and the Save button.
 #pragma once
 
 #include <cstdint>
@@ -12,21 +12,30 @@ namespace tavrel {
 // False, with value untouched, for anything else, a null text included.
 bool ParseUnsignedDecimal(const char* text, std::uint32_t& value);
 
-enum class Answer { Yes, No, Cancel, Other };
+// The eight settings fields.
+enum class SettingId : int {
+    Threshold,
+    Decay,  // in tenths
+    BreakLimit,
+    ClickPain,
+    DoubleclickPain,
+    KeyboardPain,
+    MovePain,
+    DragPain,
+};
+
+// The two radio buttons: "&Normal" stands for the set "Good", "&Painful" for "Painful".
+enum class SetButton : int { Normal, Painful };
 
 class SettingsView {
   public:
     // Copies the field's text into buffer, cut to size - 1 characters and terminated.
-    virtual void GetFieldText(int controlId, char* buffer, int size) = 0;
+    virtual void GetFieldText(SettingId field, char* buffer, int size) = 0;
     // Replaces the field's text by the value written as a signed decimal number.
-    virtual void SetFieldInt(int controlId, std::int32_t value) = 0;
-    virtual void SetRadioChecked(int controlId, bool checked) = 0;
+    virtual void SetFieldInt(SettingId field, std::int32_t value) = 0;
+    virtual void SetSetChecked(SetButton button, bool checked) = 0;
     // Enables or disables the Save button and has it repainted at once.
     virtual void SetSaveEnabled(bool enabled) = 0;
-    // A modal question with the buttons Yes, No and Cancel.
-    virtual Answer AskYesNoCancel(const char* text) = 0;
-    // A modal notice with an OK button.
-    virtual void ShowMessage(const char* text) = 0;
 
   protected:
     ~SettingsView() = default;

@@ -1,0 +1,128 @@
+// Costs of one whole tick with the listeners the program wires to it (alarm and tray, the
+// read-outs, the totals), over a desktop whose calls do nothing but move the clock on by
+// 50 ms and a store that accepts every write, so the figures are the program's own work.
+#include <benchmark/benchmark.h>
+
+#include "tavrel/alarm_presenter.h"
+#include "tavrel/failure_notice.h"
+#include "tavrel/readout_panel.h"
+#include "tavrel/sampling_tick.h"
+#include "tavrel/totals_keeper.h"
+
+namespace tavrel {
+namespace {
+
+PainModel BenchModel() {
+    PainModel m{};
+    m.breakLimit = 100;
+    m.threshold = 100.0f;
+    m.screenWidth = 1024.0f;
+    m.decay = 1.0f;
+    m.movePain = m.dragPain = m.clickPain = m.doubleclickPain = m.keyboardPain = 1.0f;
+    return m;
+}
+
+class NullDesktop : public Clock, public ActivitySource, public MainWindow, public Tray {
+  public:
+    MDTAG next{};
+    SystemTime UtcNow() override {
+        const SystemTime reading = now_;
+        now_.milliseconds = static_cast<std::uint16_t>(now_.milliseconds + 25);  // two per tick
+        if (now_.milliseconds >= 1000) {
+            now_.milliseconds = static_cast<std::uint16_t>(now_.milliseconds - 1000);
+            now_.second = static_cast<std::uint16_t>((now_.second + 1) % 60);
+        }
+        return reading;
+    }
+    LocalTime LocalNow() override { return {now_, 0}; }
+    CaptureStatus Start() override { return {}; }
+    void Stop() override {}
+    void Take(MDTAG& record) override { record = next; }
+    CaptureStatus Status() override { return {}; }
+    void Raise() override {}
+    void HideToBottom() override {}
+    void Minimize() override {}
+    void FlashCaption(bool) override {}
+    void SetReadout(Readout, const char* text) override { benchmark::DoNotOptimize(text); }
+    void SetDebugInfoCaption(const char*) override {}
+    void SetCaptureNotice(const char*) override {}
+    bool StartTimer() override { return true; }
+    void StopTimer() override {}
+    void Close() override {}
+    void ShowMessage(const char*) override {}
+    Answer AskYesNoCancel(const char*) override { return Answer::No; }
+    void Show(TrayIcon, const char*) override {}
+    void Remove() override {}
+    bool Available() override { return true; }
+
+  private:
+    SystemTime now_{2024, 6, 1, 10, 12, 0, 0, 0};
+};
+
+class NullStore : public SettingsStore {
+  public:
+    std::int32_t ReadInt(const char*, const char*, std::int32_t def) override { return def; }
+    std::string ReadString(const char*, const char*, const char*) override { return {}; }
+    bool WriteInt(const char*, const char*, std::int32_t) override { return true; }
+    bool WriteString(const char*, const char*, const char*) override { return true; }
+};
+
+// The program's wiring of one tick.
+struct Pipeline {
+    explicit Pipeline(PainModel& model)
+        : tick(desktop, desktop, model),
+          alarm(desktop, desktop, flags),
+          readouts(desktop, flags),
+          totals(store, model, notice) {
+        tick.AddListener(alarm);
+        tick.AddListener(readouts);
+        tick.AddListener(totals);
+    }
+    NullDesktop desktop;
+    NullStore store;
+    WindowFlags flags;
+    FailureNotice notice{desktop};
+    SamplingTick tick;
+    AlarmPresenter alarm;
+    ReadoutPanel readouts;
+    TotalsKeeper totals;
+};
+
+// A busy user: every tick moves the pointer and types, so the distance, pain and total
+// read-outs all change and are formatted and set again.
+void BM_TickBusy(benchmark::State& state) {
+    PainModel model = BenchModel();
+    model.threshold = 1e30f;
+    Pipeline p(model);
+    int i = 0;
+    for (auto _ : state) {
+        p.desktop.next.moveDistance = static_cast<float>(i % 97 + 1);
+        p.desktop.next.keys = i & 1;
+        p.tick.Run();
+        ++i;
+    }
+}
+BENCHMARK(BM_TickBusy);
+
+// No input: only the tick counter's read-out changes.
+void BM_TickIdle(benchmark::State& state) {
+    PainModel model = BenchModel();
+    Pipeline p(model);
+    for (auto _ : state) p.tick.Run();
+}
+BENCHMARK(BM_TickIdle);
+
+// Pain held above the threshold: the window is raised on every tick.
+void BM_TickAlarm(benchmark::State& state) {
+    PainModel model = BenchModel();
+    model.decay = 0.0f;
+    model.pain = 200.0f;
+    Pipeline p(model);
+    for (auto _ : state) p.tick.Run();
+}
+BENCHMARK(BM_TickAlarm);
+
+}  // namespace
+}  // namespace tavrel
+
+BENCHMARK_MAIN();

@@ -1,0 +1,52 @@
+// Turns each sample into what the user sees of the alarm: the window raised and its caption
+// flashing while pain is at the threshold, the tray icon blinking between the two alarm
+// icons, the level icon otherwise, and a window the alarm pulled up sent back once pain has
+// died away.
+#pragma once
+
+#include <cstdint>
+
+#include "tavrel/main_window.h"
+#include "tavrel/pain_model.h"
+#include "tavrel/sample.h"
+#include "tavrel/tray.h"
+#include "tavrel/window_flags.h"
+
+namespace tavrel {
+
+// The level, 0 to 5, of the icon that shows pain against the threshold while there is no
+// alarm. Both are truncated first; a threshold truncating to 0 gives level 0.
+std::int32_t PainLevel(float pain, float threshold);
+
+class AlarmPresenter final : public SampleListener {
+  public:
+    // The tray is taken to show the level-0 icon, which start-up puts there.
+    AlarmPresenter(MainWindow& window, Tray& tray, WindowFlags& flags);
+
+    void OnSample(const Sample& sample) override;
+
+    // The tip the tray shows with the icon.
+    void SetTip(const char* tip);
+    // Puts the icon back into a notification area that lost it (the shell restarted).
+    void ShowAgain();
+
+    std::int32_t flashPhase() const { return flashPhase_; }  // 1: the first alarm icon is next
+    TrayIcon shownIcon() const { return shownIcon_; }
+
+  private:
+    void TakeAlarmPath(const Sample& sample);
+    void TakeQuietPath(const Sample& sample);
+    void ShowIcon(TrayIcon icon);
+
+    MainWindow& window_;
+    Tray& tray_;
+    WindowFlags& flags_;
+    // 1 from the start, so that even an alarm before any quiet tick shows the first icon first.
+    std::int32_t flashPhase_ = 1;
+    TrayIcon shownIcon_ = TrayIcon::Level0;
+    // The caption has been turned over since it was last given back its normal look.
+    bool captionFlashed_ = false;
+    char tip_[64] = "Tavrel";
+};
+
+}  // namespace tavrel

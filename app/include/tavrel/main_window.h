@@ -1,0 +1,59 @@
+// What the program's behaviour needs from its main window, on any desktop.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrel {
+
+// The debugging read-outs, each one line of text.
+enum class Readout : int {
+    TickCount,
+    Distance,
+    DragDistance,
+    Clicks,
+    Pain,
+    TotalDistance,
+    TotalKeys,
+};
+constexpr int kReadoutCount = 7;
+
+enum class Answer { Yes, No, Cancel, Other };
+
+// Modal boxes over the main window. While one waits, ticks go on running.
+class MessageBoxes {
+  public:
+    // A notice with an OK button.
+    virtual void ShowMessage(const char* text) = 0;
+    // A question with the buttons Yes, No and Cancel.
+    virtual Answer AskYesNoCancel(const char* text) = 0;
+
+  protected:
+    ~MessageBoxes() = default;
+};
+
+class MainWindow : public MessageBoxes {
+  public:
+    // Shows the window above all others and gives it the user's attention where the
+    // desktop allows; it stays a normal, not top-most, window.
+    virtual void Raise() = 0;
+    // Hides the window, at the bottom of the stacking order.
+    virtual void HideToBottom() = 0;
+    // Where there is no notification area to come back from: minimised instead of hidden.
+    virtual void Minimize() = 0;
+    // true: turns the caption over once; false: gives it back its normal look.
+    virtual void FlashCaption(bool invert) = 0;
+    virtual void SetReadout(Readout readout, const char* text) = 0;
+    virtual void SetDebugInfoCaption(const char* text) = 0;
+    // A plain sentence saying that input is not (fully) counted; empty when all is well.
+    virtual void SetCaptureNotice(const char* text) = 0;
+    // The 50 ms timer whose messages run the tick.
+    virtual bool StartTimer() = 0;
+    virtual void StopTimer() = 0;
+    // Ends the program's run after Quit.
+    virtual void Close() = 0;
+
+  protected:
+    ~MainWindow() = default;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,97 @@
+// The main window's behaviour on any desktop: start-up, hiding to and showing from the
+// notification area, Quit, the end of the session, and the parts that listen to the tick.
+#pragma once
+
+#include <cstdint>
+
+#include "tavrel/activity_source.h"
+#include "tavrel/alarm_presenter.h"
+#include "tavrel/clock.h"
+#include "tavrel/failure_notice.h"
+#include "tavrel/main_window.h"
+#include "tavrel/monitor_settings.h"
+#include "tavrel/pain_model.h"
+#include "tavrel/readout_panel.h"
+#include "tavrel/sampling_tick.h"
+#include "tavrel/settings_store.h"
+#include "tavrel/totals_keeper.h"
+#include "tavrel/tray.h"
+#include "tavrel/window_flags.h"
+
+namespace tavrel {
+
+constexpr char kShowDebugInfo[] = "Show Debugging &Info";
+constexpr char kHideDebugInfo[] = "Hide Debugging &Info";
+constexpr char kNoTrayText[] =
+    "There is no notification area on this desktop: Tavrel minimises its window instead of "
+    "hiding it.";
+
+// The roles a platform shell hands to the controller; all outlive it.
+struct MonitorRoles {
+    MainWindow& window;
+    SettingsView& view;
+    Tray& tray;
+    Clock& clock;
+    ActivitySource& source;
+    SettingsStore& store;
+};
+
+class MonitorController {
+  public:
+    explicit MonitorController(const MonitorRoles& roles);
+    ~MonitorController();
+    MonitorController(const MonitorController&) = delete;
+    MonitorController& operator=(const MonitorController&) = delete;
+
+    // Hears every sample after the controller's own listeners; add before Start.
+    bool AddListener(SampleListener& listener) { return tick_.AddListener(listener); }
+
+    // Starts counting, reads the totals and the active settings set, puts the icon into the
+    // notification area and starts the 50 ms timer.
+    void Start(std::int32_t screenWidth);
+    void OnTimer();
+    void HideToTray();
+    // The pointer is over the tray icon: its tip shows the current pain.
+    void OnTrayPointed();
+    // The user asked the tray icon for the window (a double-click, or any activation where
+    // the desktop reports no double-click).
+    void OnTrayActivated();
+    // The notification area came back after its host restarted: the icon goes in again.
+    void OnTrayRestarted();
+    // False when the user cancelled at the save prompt and the program goes on.
+    bool OnQuit();
+    // Logoff, shutdown or a request to end: keeps what Quit keeps, asking nothing.
+    void OnSessionEnd();
+    void OnDebugInfo();
+
+    MonitorSettings& settings() { return settings_; }
+    PainModel& model() { return model_; }
+    const WindowFlags& flags() const { return flags_; }
+    const SamplingTick& tick() const { return tick_; }
+    const ReadoutPanel& readouts() const { return readouts_; }
+    const AlarmPresenter& alarm() const { return alarm_; }
+    CaptureStatus captureStatus() const { return capture_; }
+
+  private:
+    void ShowWindow();
+    void Stop();
+    void UpdateCaptureStatus();
+
+    MainWindow& window_;
+    Tray& tray_;
+    ActivitySource& source_;
+    PainModel model_{};
+    WindowFlags flags_;
+    FailureNotice notice_;
+    MonitorSettings settings_;
+    SamplingTick tick_;
+    AlarmPresenter alarm_;
+    ReadoutPanel readouts_;
+    TotalsKeeper totals_;
+    CaptureStatus capture_;
+    bool running_ = false;
+    bool debugCaptionShows_ = true;  // the button offers "Show Debugging &Info"
+    bool noTrayTold_ = false;
+};
+
+}  // namespace tavrel

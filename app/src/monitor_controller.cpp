@@ -1,0 +1,140 @@
+#include "tavrel/monitor_controller.h"
+
+#include <cstdio>
+
+namespace tavrel {
+
+namespace {
+
+// "Tavrel : n", and a word on counting where input is not all counted. Fits the 64
+// characters that every notification area takes.
+void FormatTip(char (&tip)[64], float pain, CaptureHealth health) {
+    const char* note = health == CaptureHealth::NotCounting      ? " (not counting)"
+                       : health == CaptureHealth::PartlyCounting ? " (X11 programs only)"
+                                                                 : "";
+    std::snprintf(tip, sizeof tip, "Tavrel : %d%s", static_cast<int>(TruncToInt32(pain)), note);
+}
+
+}  // namespace
+
+MonitorController::MonitorController(const MonitorRoles& roles)
+    : window_(roles.window),
+      tray_(roles.tray),
+      source_(roles.source),
+      notice_(roles.window),
+      settings_(roles.view, roles.window, notice_, roles.store, model_),
+      tick_(roles.clock, roles.source, model_),
+      alarm_(roles.window, roles.tray, flags_),
+      readouts_(roles.window, flags_),
+      totals_(roles.store, model_, notice_) {
+    // The order of the listeners is the order of the effects of one tick; the totals come
+    // last because a failure message lets further ticks run inside this one.
+    tick_.AddListener(alarm_);
+    tick_.AddListener(readouts_);
+    tick_.AddListener(totals_);
+}
+
+MonitorController::~MonitorController() {
+    // Whatever ended the run, the tray icon must not outlive the program.
+    if (running_) Stop();
+}
+
+void MonitorController::Start(std::int32_t screenWidth) {
+    flags_.raisedByAlarm = 0;
+    capture_ = source_.Start();
+    totals_.Load();
+    model_.ResetPain();
+    model_.screenWidth = static_cast<float>(screenWidth);
+    settings_.SelectStoredSet();
+
+    running_ = true;
+    char tip[64];
+    FormatTip(tip, model_.pain, capture_.health);
+    alarm_.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
+    window_.SetCaptureNotice(capture_.reason);
+    if (!window_.StartTimer()) window_.ShowMessage("Can't start Timer");
+    flags_.hiddenByUser = 0;
+    flags_.hiddenUndisturbed = 0;
+}
+
+void MonitorController::OnTimer() {
+    tick_.Run();
+    // A source can stop counting while running (a lost X connection): say so within a second.
+    constexpr std::int32_t kStatusEvery = 20;
+    if (tick_.tickCount() % kStatusEvery == 0) UpdateCaptureStatus();
+}
+
+void MonitorController::HideToTray() {
+    if (!tray_.Available()) {
+        // Hidden with nowhere to come back from, the window would be lost.
+        window_.Minimize();
+        if (!noTrayTold_) {
+            noTrayTold_ = true;
+            window_.ShowMessage(kNoTrayText);
+        }
+        return;
+    }
+    alarm_.ShowAgain();
+    window_.HideToBottom();
+    flags_.hiddenByUser = 1;
+    flags_.hiddenUndisturbed = 1;
+}
+
+void MonitorController::OnTrayPointed() {
+    UpdateCaptureStatus();
+    char tip[64];
+    FormatTip(tip, model_.pain, capture_.health);
+    alarm_.SetTip(tip);
+}
+
+void MonitorController::OnTrayActivated() {
+    OnTrayPointed();
+    ShowWindow();
+}
+
+void MonitorController::ShowWindow() {
+    window_.Raise();
+    flags_.hiddenByUser = 0;
+    flags_.hiddenUndisturbed = 0;
+    readouts_.Refresh();
+}
+
+void MonitorController::OnTrayRestarted() {
+    if (running_) alarm_.ShowAgain();
+}
+
+bool MonitorController::OnQuit() {
+    if (settings_.QuerySaveSettings() == 0) return false;
+    tick_.EndSession(SessionEnd::Quit);
+    Stop();
+    window_.Close();
+    return true;
+}
+
+void MonitorController::OnSessionEnd() {
+    if (!running_) return;
+    tick_.EndSession(SessionEnd::Logoff);
+    Stop();
+}
+
+void MonitorController::Stop() {
+    running_ = false;
+    window_.StopTimer();
+    tray_.Remove();
+    source_.Stop();
+}
+
+void MonitorController::UpdateCaptureStatus() {
+    const CaptureStatus now = source_.Status();
+    if (now.health == capture_.health) return;
+    capture_ = now;
+    window_.SetCaptureNotice(capture_.reason);
+}
+
+void MonitorController::OnDebugInfo() {
+    // The panel itself stays visible either way; only the caption alternates.
+    debugCaptionShows_ = !debugCaptionShows_;
+    window_.SetDebugInfoCaption(debugCaptionShows_ ? kShowDebugInfo : kHideDebugInfo);
+}
+
+}  // namespace tavrel

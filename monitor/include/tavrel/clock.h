@@ -1,0 +1,29 @@
+// The clock the tick and the history read: UTC for measuring intervals, local time for
+// naming the minutes of the history.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrel {
+
+// A clock reading broken down in the platform's order (UTC or local, as the call says).
+struct SystemTime {
+    std::uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
+};
+
+// A local reading with the offset from UTC that was in force at that moment.
+struct LocalTime {
+    SystemTime time;
+    std::int32_t utcOffsetMinutes;  // local minus UTC: +60 in Central Europe in winter
+};
+
+class Clock {
+  public:
+    virtual SystemTime UtcNow() = 0;
+    virtual LocalTime LocalNow() = 0;
+
+  protected:
+    ~Clock() = default;
+};
+
+}  // namespace tavrel

@@ -1,0 +1,41 @@
+// What one tick publishes: the sample of one interval and the model's answer to it.
+#pragma once
+
+#include <cstdint>
+
+#include "TavrelHooks.h"
+#include "tavrel/clock.h"
+
+namespace tavrel {
+
+struct Sample {
+    std::int32_t tickCount;  // 1 to 999
+    SystemTime utc;          // this tick's clock reading
+    std::int32_t elapsedMs;  // 0 to 59999
+    MDTAG activity;          // what was counted in the interval
+    float pain;              // after the update
+    float threshold;
+    bool alarm;  // pain has reached the threshold
+    std::int32_t totalDistance;  // tenths of a pixel, all runs, after the update
+    std::int32_t totalKeys;
+};
+
+// How the program ends. At Quit the user is still there to be told of a failure; at logoff
+// or shutdown nothing may wait for an answer.
+enum class SessionEnd { Quit, Logoff };
+
+// One party that acts on every sample: the alarm and tray presenter, the read-outs, the
+// totals keeper, the history recorder. Called on the GUI thread; must not allocate on a tick
+// that does nothing new. A listener may open a modal message, inside which further ticks
+// run and publish again.
+class SampleListener {
+  public:
+    virtual void OnSample(const Sample& sample) = 0;
+    // The program ends: keep what must outlive it.
+    virtual void OnSessionEnd(SessionEnd /*how*/) {}
+
+  protected:
+    ~SampleListener() = default;
+};
+
+}  // namespace tavrel

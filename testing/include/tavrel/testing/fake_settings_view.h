@@ -1,0 +1,54 @@
+// The settings part of a window in memory: fields, set buttons and the Save button.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tavrel/settings_view.h"
+
+namespace tavrel::testing {
+
+class FakeSettingsView final : public SettingsView {
+  public:
+    std::map<SettingId, std::string> fields;
+    std::map<SetButton, bool> checked;
+    bool saveEnabled = true;  // as in the dialog template
+    std::vector<std::pair<SettingId, std::int32_t>> fieldWrites;
+    int radioWrites = 0;
+    int saveStateWrites = 0;
+
+    bool IsChecked(SetButton button) const {
+        const auto it = checked.find(button);
+        return it != checked.end() && it->second;
+    }
+    int Calls() const {
+        return static_cast<int>(fieldWrites.size()) + radioWrites + saveStateWrites;
+    }
+
+    void GetFieldText(SettingId field, char* buffer, int size) override {
+        if (size <= 0) return;
+        const std::string& text = fields[field];
+        const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
+        std::memcpy(buffer, text.data(), n);
+        buffer[n] = '\0';
+    }
+    void SetFieldInt(SettingId field, std::int32_t value) override {
+        fields[field] = std::to_string(value);
+        fieldWrites.emplace_back(field, value);
+    }
+    void SetSetChecked(SetButton button, bool isChecked) override {
+        checked[button] = isChecked;
+        ++radioWrites;
+    }
+    void SetSaveEnabled(bool enabled) override {
+        saveEnabled = enabled;
+        ++saveStateWrites;
+    }
+};
+
+}  // namespace tavrel::testing
