@@ -28,6 +28,7 @@ PAINFUL, NORMAL = 1022, 1023
 TICKS, DISTANCE, DRAG_DISTANCE, CLICKS, PAIN, TOTAL_DISTANCE, TOTAL_KEYS = (
     1002, 1004, 1001, 1005, 1006, 1007, 1009)
 IDCANCEL, IDYES = 2, 6
+WM_ENDSESSION = 0x16
 
 SETTING_FIELDS = [THRESHOLD, DECAY, BREAK_LIMIT, CLICK_PAIN, DOUBLECLICK_PAIN, KEYBOARD_PAIN,
                   MOVE_PAIN, DRAG_PAIN]
@@ -230,6 +231,62 @@ class AppTest(unittest.TestCase):
         self.x.show_from_tray()
         self.probe.ask("wait-visible 3000")
         self.assertEqual(self.probe.ask("visible"), "1")
+
+    def test_enter_after_save_does_not_end_the_program(self):
+        self.start()
+        self.x.focus_window()
+        self.probe.ask(f"focus {THRESHOLD}")
+        self.x.type("55")
+        self.x.key("Tab")
+        wait_until(lambda: self.probe.ask(f"enabled {SAVE}") == "1", 3, "Save to be enabled")
+        self.probe.ask(f"click {SAVE}")
+        wait_until(lambda: self.store.values("Good").get("Threshold") == 55, 3, "the save")
+        self.x.focus_window()
+        self.x.key("Return")
+        self.x.key("space")
+        time.sleep(1.0)
+        self.assertTrue(self.app.running(), "Enter after Save ended the program")
+        self.assertEqual(self.probe.ask("visible"), "1")
+
+    def test_second_start_shows_the_running_window_and_ends(self):
+        self.start()
+        self.wait_for_ticks()
+        self.assertEqual(self.number(PAIN), 0)
+        self.probe.ask(f"command {IDCANCEL}")
+        self.probe.ask("wait-hidden 3000")
+        second = Tavrel(ARGS.bin)
+        self.assertEqual(second.wait(30), 0)
+        self.probe.ask("wait-visible 5000")
+        self.assertTrue(self.app.running())
+
+    def test_session_end_keeps_the_totals_without_asking(self):
+        self.start()
+        self.wait_for_ticks()
+        self.x.move_over_window(steps=10)
+        self.x.focus_window()
+        self.probe.ask(f"focus {BREAK_LIMIT}")
+        self.x.type("7")  # an unsaved edit: nothing may be asked at the end of a session
+        self.x.key("Tab")
+        wait_until(lambda: self.number(TOTAL_DISTANCE) > 0, 3, "the distance to count")
+        time.sleep(0.2)
+        shown = self.number(TOTAL_DISTANCE)
+        # Posted: the session's end lets the program go before it could answer.
+        self.probe.ask(f"post-message {WM_ENDSESSION} 1")
+        wait_until(lambda: self.store.values("Main").get("Distance") == shown, 5,
+                   "the totals stored at the end of the session")
+        self.assertEqual(self.probe.ask("message"), "-")
+        self.assertEqual(self.store.values("Good"), {})
+
+    def test_icon_comes_back_when_the_notification_area_restarts(self):
+        self.start()
+        self.wait_for_ticks()
+        self.probe.ask(f"command {IDCANCEL}")
+        self.probe.ask("wait-hidden 3000")
+        # What the shell broadcasts when it starts afresh; the icon must be there after it.
+        self.probe.ask("send-registered TaskbarCreated")
+        self.assertTrue(self.app.running())
+        self.x.show_from_tray()
+        self.probe.ask("wait-visible 3000")
 
 
 def main():

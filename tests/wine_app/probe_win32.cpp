@@ -15,6 +15,9 @@
 //   click ID                    clicks a button (posted: a modal box it opens does not block us)
 //   command ID | post ID        WM_COMMAND sent and waited for | posted
 //   close                       posts WM_CLOSE
+//   send MSG WPARAM             sends a window message (numbers) and waits for it
+//   post-message MSG WPARAM     posts it
+//   send-registered NAME        sends the message registered under NAME, as the shell does
 //   wait-visible MS | wait-hidden MS | wait-gone MS   waits; prints the milliseconds it took
 //   wait-change ID MS           waits for a control's text to change; prints the milliseconds
 //   message                     the text of a message box owned by the window, or "-" if none
@@ -147,6 +150,18 @@ class Probe {
                                               kSendTimeoutMs, &result) != 0);
         }
         if (verb == "post") return Posted(PostMessageA(hwnd, WM_COMMAND, Number(1), 0));
+        if (verb == "post-message") {
+            return Posted(PostMessageA(hwnd, static_cast<UINT>(Number(1)),
+                                       static_cast<WPARAM>(Number(2)), 0));
+        }
+        if (verb == "send" || verb == "send-registered") {
+            const UINT message = verb == "send" ? static_cast<UINT>(Number(1))
+                                                : RegisterWindowMessageA(words.at(1).c_str());
+            const WPARAM wParam = verb == "send" ? static_cast<WPARAM>(Number(2)) : 0;
+            DWORD_PTR result = 0;
+            return Posted(SendMessageTimeoutA(hwnd, message, wParam, 0, SMTO_ABORTIFHUNG,
+                                              kSendTimeoutMs, &result) != 0);
+        }
         if (verb == "message") {
             FindOwned state{hwnd, nullptr};
             EnumWindows(MatchMessageBox, reinterpret_cast<LPARAM>(&state));

@@ -1,32 +1,8 @@
 #include "framework_win32.h"
 
-#include "tavrel/registry_store.h"
+#include "registry_store.h"
 
 namespace tavrel::win32 {
-
-OwnedIcon& OwnedIcon::operator=(OwnedIcon&& other) noexcept {
-    if (this != &other) {
-        reset();
-        icon_ = other.icon_;
-        other.icon_ = nullptr;
-    }
-    return *this;
-}
-
-void OwnedIcon::reset() {
-    if (icon_) DestroyIcon(icon_);
-    icon_ = nullptr;
-}
-
-void LoadedModule::load(const char* fileName) {
-    reset();
-    module_ = LoadLibraryA(fileName);
-}
-
-void LoadedModule::reset() {
-    if (module_) FreeLibrary(module_);
-    module_ = nullptr;
-}
 
 Application* Application::current_ = nullptr;
 
@@ -93,12 +69,11 @@ INT_PTR DialogBase::DoModal(HWND parent) {
 }
 
 BOOL DialogBase::OnInitDialog() {
-    DoDataExchange();
+    BindControls();
     return TRUE;
 }
 
 void DialogBase::OnOK() {
-    DoDataExchange();
     EndDialog(hwnd_, IDOK);
 }
 
@@ -137,10 +112,15 @@ bool DialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
     for (std::size_t i = 0; i < table.count; ++i) {
         const MessageEntry& entry = table.entries[i];
         if (entry.message != message) continue;
-        if (message == WM_COMMAND && (entry.id != LOWORD(wParam) || entry.code != HIWORD(wParam))) {
+        if (message == WM_COMMAND && ((entry.id != kAnyControl && entry.id != LOWORD(wParam)) ||
+                                      entry.code != HIWORD(wParam))) {
             continue;
         }
-        handled_ = true;
+        // Per call: a handler's message box runs nested dispatches, which must not decide
+        // whether this message was handled.
+        bool handled = true;
+        bool* const outer = handled_;
+        handled_ = &handled;
         result = TRUE;
         switch (entry.signature) {
             case Signature::Void:
@@ -159,8 +139,9 @@ bool DialogBase::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
                 result = reinterpret_cast<INT_PTR>((this->*entry.handler.returningIcon)());
                 break;
         }
-        if (!handled_) result = FALSE;
-        return handled_;
+        handled_ = outer;
+        if (!handled) result = FALSE;
+        return handled;
     }
     return false;
 }

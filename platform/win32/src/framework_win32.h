@@ -8,40 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "handles_win32.h"
 #include "tavrel/settings_store.h"
 
 namespace tavrel::win32 {
-
-// An icon loaded with LoadImage at a size of our choosing; LoadIcon's shared icons are
-// never destroyed, so only these are owned.
-class OwnedIcon {
-  public:
-    OwnedIcon() = default;
-    explicit OwnedIcon(HICON icon) : icon_(icon) {}
-    ~OwnedIcon() { reset(); }
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(OwnedIcon&& other) noexcept;
-    HICON get() const { return icon_; }
-    void reset();
-
-  private:
-    HICON icon_ = nullptr;
-};
-
-// One load of a DLL, released at the latest when the owner goes.
-class LoadedModule {
-  public:
-    LoadedModule() = default;
-    ~LoadedModule() { reset(); }
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
-    void load(const char* fileName);
-    void reset();
-
-  private:
-    HMODULE module_ = nullptr;
-};
 
 class Application {
   public:
@@ -110,9 +80,11 @@ class DialogBase {
         void (DialogBase::*withPoint)(int, int);
         HICON (DialogBase::*returningIcon)();
     };
+    // Matches a WM_COMMAND of any control with the entry's notification code.
+    static constexpr UINT kAnyControl = 0xFFFFFFFFu;
     struct MessageEntry {
         UINT message;  // WM_COMMAND entries match on control id and notification code
-        UINT id;
+        UINT id;       // or kAnyControl
         UINT code;
         Signature signature;
         Handler handler;
@@ -134,6 +106,11 @@ class DialogBase {
         MessageEntry entry{WM_COMMAND, id, code, Signature::Unsigned, {}};
         entry.handler.withUnsigned = static_cast<void (DialogBase::*)(unsigned)>(fn);
         return entry;
+    }
+    // One entry for a notification of every control; the handler receives the control id.
+    template <class T>
+    static MessageEntry CommandFromAny(UINT code, void (T::*fn)(unsigned)) {
+        return CommandId<T>(kAnyControl, code, fn);
     }
     template <class T>
     static MessageEntry Message(UINT message, void (T::*fn)()) {
@@ -164,11 +141,15 @@ class DialogBase {
 
     virtual MessageTable GetMessageTable() const { return {nullptr, 0}; }
     virtual BOOL OnInitDialog();
-    virtual void DoDataExchange() {}
+    // Finds the controls the window keeps handles of, once they exist.
+    virtual void BindControls() {}
     virtual void OnOK();
     virtual void OnCancel();
-    // Handlers that want the platform's default processing call this.
-    void Default() { handled_ = false; }
+    // Handlers that want the platform's default processing call this. It speaks for the
+    // message being handled, even when a handler's message box dispatches others meanwhile.
+    void Default() {
+        if (handled_ != nullptr) *handled_ = false;
+    }
 
   private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -176,7 +157,7 @@ class DialogBase {
 
     int templateId_;
     HWND hwnd_ = nullptr;
-    bool handled_ = true;
+    bool* handled_ = nullptr;  // the flag of the innermost dispatch under way
 };
 
 // Modal message box with the program's name as caption; returns the button chosen.

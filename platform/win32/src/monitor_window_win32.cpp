@@ -2,16 +2,33 @@
 
 #include <cstring>
 
-#include "TavrelHooks.h"
+#include "control_ids.h"
 #include "resource.h"
 
 namespace tavrel::win32 {
+
+namespace {
+
+// Marks the main window, so that a second start can find it among all windows.
+constexpr char kMainWindowProperty[] = "Tavrel.MainWindow";
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+UINT ShowRunningMessage() {
+    static const UINT message = RegisterWindowMessageA(kShowRunningMessage);
+    return message;
+}
+
+}  // namespace
 
 NotifyIcon::NotifyIcon() {
     std::memset(&data_, 0, sizeof data_);
 }
 
-void NotifyIcon::Fill(HWND owner, HICON icon, const char* tip) {
+void NotifyIcon::Show(HWND owner, HICON icon, const char* tip) {
     // The first and smallest form of the record: every shell version takes it.
     data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data_.hWnd = owner;
@@ -19,34 +36,30 @@ void NotifyIcon::Fill(HWND owner, HICON icon, const char* tip) {
     data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data_.uCallbackMessage = kTrayMessage;
     data_.hIcon = icon;
-    SetTip(tip);
-}
-
-void NotifyIcon::SetTip(const char* tip) {
     lstrcpynA(data_.szTip, tip, static_cast<int>(sizeof data_.szTip));
+    if (added_) {
+        Shell_NotifyIconA(NIM_MODIFY, &data_);
+    } else {
+        added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
+    }
 }
 
-void NotifyIcon::Send(DWORD command) {
-    if (command == NIM_DELETE) {
-        if (!added_) return;
-        added_ = false;
-    } else if (command == NIM_ADD) {
-        added_ = true;
-    }
-    if (data_.cbSize != 0) Shell_NotifyIconA(command, &data_);
+void NotifyIcon::Remove() {
+    if (!added_) return;
+    added_ = false;
+    Shell_NotifyIconA(NIM_DELETE, &data_);
 }
 
 AboutDialog::AboutDialog() : DialogBase(IDD_ABOUTBOX) {}
 
-MonitorDialogWindow::MonitorDialogWindow(HWND parent, SettingsStore& store)
+MonitorWindow::MonitorWindow(SettingsStore& store)
     : DialogBase(IDD_TAVREL_DIALOG),
-      parent_(parent),
       appIcon_(
           LoadIconA(Application::instance()->instanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      dialog_(*this, store) {}
+      controller_(MonitorRoles{*this, *this, *this, clock_, source_, store}) {}
 
-DialogBase::MessageTable MonitorDialogWindow::GetMessageTable() const {
-    using W = MonitorDialogWindow;
+DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
+    using W = MonitorWindow;
     static const MessageEntry entries[] = {
         MessageUnsigned<W>(WM_SYSCOMMAND, &W::OnSysCommand),
         Message<W>(WM_PAINT, &W::OnPaint),
@@ -55,35 +68,76 @@ DialogBase::MessageTable MonitorDialogWindow::GetMessageTable() const {
         Command<W>(IDC_DEBUG_INFO, BN_CLICKED, &W::OnDebugInfo),
         Command<W>(IDC_RESET, BN_CLICKED, &W::OnReset),
         Command<W>(IDC_SAVE, BN_CLICKED, &W::OnSave),
-        CommandId<W>(IDC_THRESHOLD, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_DECAY, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_BREAK_LIMIT, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_CLICK_PAIN, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_DOUBLECLICK_PAIN, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_KEYBOARD_PAIN, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_MOVE_PAIN, EN_KILLFOCUS, &W::OnSettingKillFocus),
-        CommandId<W>(IDC_DRAG_PAIN, EN_KILLFOCUS, &W::OnSettingKillFocus),
+        CommandFromAny<W>(EN_KILLFOCUS, &W::OnFieldKillFocus),
         MessageMouse<W>(kTrayMessage, &W::OnTrayMessage),
         Command<W>(IDC_QUIT, BN_CLICKED, &W::OnQuit),
         Command<W>(IDC_PAINFUL, BN_CLICKED, &W::OnPainfulSet),
         Command<W>(IDC_NORMAL, BN_CLICKED, &W::OnNormalSet),
+        Message<W>(TaskbarCreatedMessage(), &W::OnTaskbarCreated),
+        Message<W>(ShowRunningMessage(), &W::OnShowRunning),
+        MessageUnsigned<W>(WM_ENDSESSION, &W::OnEndSession),
     };
     return {entries, sizeof entries / sizeof entries[0]};
 }
 
-void MonitorDialogWindow::DoDataExchange() {
+void MonitorWindow::BindControls() {
     saveButton_ = GetDlgItem(hwnd(), IDC_SAVE);
     normalRadio_ = GetDlgItem(hwnd(), IDC_NORMAL);
     painfulRadio_ = GetDlgItem(hwnd(), IDC_PAINFUL);
 }
 
-BOOL MonitorDialogWindow::OnInitDialog() {
+BOOL MonitorWindow::OnInitDialog() {
     DialogBase::OnInitDialog();
-    dialog_.OnInitDialog();
+    SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    AddAboutMenuItem();
+    LoadIcons();
+    controller_.Start(GetSystemMetrics(SM_CXSCREEN));
     return TRUE;  // focus goes to the first control that takes it, the Threshold field
 }
 
-void MonitorDialogWindow::OnSysCommand(unsigned id) {
+HWND FindRunningMainWindow() {
+    HWND found = nullptr;
+    EnumWindows(
+        [](HWND hwnd, LPARAM result) -> BOOL {
+            if (GetPropA(hwnd, kMainWindowProperty) == nullptr) return TRUE;
+            *reinterpret_cast<HWND*>(result) = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void ShowRunningMainWindow() {
+    HWND running = FindRunningMainWindow();
+    if (running == nullptr) return;
+    DWORD process = 0;
+    GetWindowThreadProcessId(running, &process);
+    AllowSetForegroundWindow(process);  // so that it may come to the front
+    SendMessageTimeoutA(running, ShowRunningMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+}
+
+void MonitorWindow::AddAboutMenuItem() {
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (!menu) return;
+    char text[64] = {};
+    LoadStringA(Application::instance()->instanceHandle(), IDS_ABOUTBOX, text, sizeof text);
+    if (text[0] == '\0') return;
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
+}
+
+void MonitorWindow::LoadIcons() {
+    HINSTANCE instance = Application::instance()->instanceHandle();
+    for (int i = 0; i < 8; ++i) {
+        trayIcons_[i] = OwnedIcon(static_cast<HICON>(
+            LoadImageA(instance, MAKEINTRESOURCEA(ResourceOf(static_cast<TrayIcon>(i))),
+                       IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    }
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+}
+
+void MonitorWindow::OnSysCommand(unsigned id) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         AboutDialog about;
         about.DoModal(hwnd());
@@ -92,7 +146,7 @@ void MonitorDialogWindow::OnSysCommand(unsigned id) {
     }
 }
 
-void MonitorDialogWindow::OnPaint() {
+void MonitorWindow::OnPaint() {
     if (!IsIconic(hwnd())) {
         Default();
         return;
@@ -110,82 +164,68 @@ void MonitorDialogWindow::OnPaint() {
     EndPaint(hwnd(), &ps);
 }
 
-void MonitorDialogWindow::OnTrayMessage(int mouseMessage, int) {
-    dialog_.OnTrayNotify(mouseMessage);
+void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
+    if (mouseMessage == WM_LBUTTONDBLCLK) {
+        controller_.OnTrayActivated();
+    } else {
+        controller_.OnTrayPointed();
+    }
 }
 
-SystemTime MonitorDialogWindow::Now() {
-    SYSTEMTIME st;
-    GetSystemTime(&st);
-    return {st.wYear, st.wMonth,  st.wDayOfWeek, st.wDay,
-            st.wHour, st.wMinute, st.wSecond,    st.wMilliseconds};
+void MonitorWindow::OnTaskbarCreated() {
+    // The shell started afresh and knows no icon of ours: add it again.
+    trayIcon_.Forget();
+    controller_.OnTrayRestarted();
 }
 
-void MonitorDialogWindow::TakeActivity(MDTAG& record) {
-    GetData(&record);
+void MonitorWindow::OnEndSession(unsigned ending) {
+    // The session really ends: the process is ended without Quit after this returns.
+    if (ending != 0) controller_.OnSessionEnd();
 }
 
-void MonitorDialogWindow::RaiseWindow() {
+void MonitorWindow::OnSave() {
+    controller_.settings().SaveSettings();
+    // The click left the focus on Save; disabled, it would pass it on to Quit, which would
+    // then become the default button and end the program at the next Enter.
+    SendMessageA(hwnd(), WM_NEXTDLGCTL,
+                 reinterpret_cast<WPARAM>(GetDlgItem(hwnd(), ControlOf(SettingId::Threshold))),
+                 TRUE);
+}
+
+void MonitorWindow::OnFieldKillFocus(unsigned controlId) {
+    SettingId field;
+    if (SettingOfControl(static_cast<int>(controlId), field)) {
+        controller_.settings().CommitSettingField(field);
+    }
+}
+
+void MonitorWindow::Raise() {
     constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }
 
-void MonitorDialogWindow::HideWindowToBottom() {
+void MonitorWindow::HideToBottom() {
     SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW);
 }
 
-void MonitorDialogWindow::FlashCaption(bool invert) {
-    FlashWindow(hwnd(), invert ? TRUE : FALSE);
+void MonitorWindow::SetReadout(Readout readout, const char* text) {
+    SetDlgItemTextA(hwnd(), ControlOf(readout), text);
 }
 
-HICON MonitorDialogWindow::IconFor(TrayIcon icon) const {
-    const int index = static_cast<int>(icon);
-    if (icon == TrayIcon::Alarm1 || icon == TrayIcon::Alarm2) {
-        return alarmIcons_[index - static_cast<int>(TrayIcon::Alarm1)].get();
-    }
-    return levelIcons_[index].get();
+void MonitorWindow::SetDebugInfoCaption(const char* text) {
+    SetDlgItemTextA(hwnd(), IDC_DEBUG_INFO, text);
 }
 
-void MonitorDialogWindow::SetTrayIcon(TrayIcon icon) {
-    trayIcon_.SetIcon(IconFor(icon));
-    trayIcon_.Send(NIM_MODIFY);
+bool MonitorWindow::StartTimer() {
+    return SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr) != 0;
 }
 
-void MonitorDialogWindow::SetReadout(int controlId, const char* text) {
-    SetDlgItemTextA(hwnd(), controlId, text);
-}
-
-void MonitorDialogWindow::ShowMessage(const char* text) {
+void MonitorWindow::ShowMessage(const char* text) {
     MessageBoxFor(hwnd(), text, MB_OK);
 }
 
-void MonitorDialogWindow::GetFieldText(int controlId, char* buffer, int size) {
-    if (size <= 0) return;
-    buffer[0] = '\0';
-    GetDlgItemTextA(hwnd(), controlId, buffer, size);
-}
-
-void MonitorDialogWindow::SetFieldInt(int controlId, std::int32_t value) {
-    SetDlgItemInt(hwnd(), controlId, static_cast<UINT>(value), TRUE);
-}
-
-void MonitorDialogWindow::SetRadioChecked(int controlId, bool checked) {
-    HWND button = controlId == IDC_PAINFUL  ? painfulRadio_
-                  : controlId == IDC_NORMAL ? normalRadio_
-                                            : GetDlgItem(hwnd(), controlId);
-    SendMessageA(button, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void MonitorDialogWindow::SetSaveEnabled(bool enabled) {
-    // A disabled button keeps no focus: hand it on, or the keyboard goes dead.
-    if (!enabled && GetFocus() == saveButton_) SendMessageA(hwnd(), WM_NEXTDLGCTL, 0, FALSE);
-    EnableWindow(saveButton_, enabled ? TRUE : FALSE);
-    InvalidateRect(saveButton_, nullptr, TRUE);
-    UpdateWindow(saveButton_);
-}
-
-Answer MonitorDialogWindow::AskYesNoCancel(const char* text) {
+Answer MonitorWindow::AskYesNoCancel(const char* text) {
     switch (MessageBoxFor(hwnd(), text, MB_YESNOCANCEL)) {
         case IDYES:
             return Answer::Yes;
@@ -198,74 +238,31 @@ Answer MonitorDialogWindow::AskYesNoCancel(const char* text) {
     }
 }
 
-void MonitorDialogWindow::AddAboutMenuItem() {
-    HMENU menu = GetSystemMenu(hwnd(), FALSE);
-    if (!menu) return;
-    char text[64] = {};
-    LoadStringA(Application::instance()->instanceHandle(), IDS_ABOUTBOX, text, sizeof text);
-    if (text[0] == '\0') return;
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
+void MonitorWindow::GetFieldText(SettingId field, char* buffer, int size) {
+    if (size <= 0) return;
+    buffer[0] = '\0';
+    GetDlgItemTextA(hwnd(), ControlOf(field), buffer, size);
 }
 
-void MonitorDialogWindow::LoadIcons() {
-    HINSTANCE instance = Application::instance()->instanceHandle();
-    const auto load16 = [instance](int id) {
-        return OwnedIcon(static_cast<HICON>(
-            LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    };
-    const int levels[6] = {IDI_LEVEL0, IDI_LEVEL1, IDI_LEVEL2, IDI_LEVEL3, IDI_LEVEL4, IDI_LEVEL5};
-    for (int i = 0; i < 6; ++i) levelIcons_[i] = load16(levels[i]);
-    alarmIcons_[0] = load16(IDI_ALARM1);
-    alarmIcons_[1] = load16(IDI_ALARM2);
-    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
-    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
+void MonitorWindow::SetFieldInt(SettingId field, std::int32_t value) {
+    SetDlgItemInt(hwnd(), ControlOf(field), static_cast<UINT>(value), TRUE);
 }
 
-void MonitorDialogWindow::LoadHookLibrary() {
-    hookLibrary_.load("TavrelHooks.dll");
-}
-void MonitorDialogWindow::FreeHookLibrary() {
-    hookLibrary_.reset();
-}
-void MonitorDialogWindow::InitHooks() {
-    ::InitHooks();
-}
-void MonitorDialogWindow::KillHooks() {
-    ::KillHooks();
-}
-std::int32_t MonitorDialogWindow::ScreenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN);
+void MonitorWindow::SetSetChecked(SetButton button, bool checked) {
+    HWND radio = button == SetButton::Painful ? painfulRadio_ : normalRadio_;
+    SendMessageA(radio, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool MonitorDialogWindow::StartTimer() {
-    return SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr) != 0;
+void MonitorWindow::SetSaveEnabled(bool enabled) {
+    // A disabled button keeps no focus: hand it on, or the keyboard goes dead.
+    if (!enabled && GetFocus() == saveButton_) SendMessageA(hwnd(), WM_NEXTDLGCTL, 0, FALSE);
+    EnableWindow(saveButton_, enabled ? TRUE : FALSE);
+    InvalidateRect(saveButton_, nullptr, TRUE);
+    UpdateWindow(saveButton_);
 }
 
-void MonitorDialogWindow::StopTimer() {
-    KillTimer(hwnd(), kTimerId);
-}
-
-void MonitorDialogWindow::FillTrayRecord(TrayIcon icon, const char* tip) {
-    trayIcon_.Fill(hwnd(), IconFor(icon), tip);
-}
-
-void MonitorDialogWindow::SetTrayTip(const char* tip) {
-    trayIcon_.SetTip(tip);
-}
-
-void MonitorDialogWindow::Tray(TrayCommand command) {
-    switch (command) {
-        case TrayCommand::Add:
-            trayIcon_.Send(NIM_ADD);
-            break;
-        case TrayCommand::Modify:
-            trayIcon_.Send(NIM_MODIFY);
-            break;
-        case TrayCommand::Delete:
-            trayIcon_.Send(NIM_DELETE);
-            break;
-    }
+void MonitorWindow::Show(TrayIcon icon, const char* tip) {
+    trayIcon_.Show(hwnd(), trayIcons_[static_cast<int>(icon)].get(), tip);
 }
 
 }  // namespace tavrel::win32

@@ -1,12 +1,15 @@
-// The main window on Win32: the dialog, its message table, and the window-system
-// operations that the platform-free MonitorDialog asks for.
+// The main window on Win32: the dialog, its message table, and the window-system operations
+// that the platform-free controller asks for through its roles.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include "framework_win32.h"
-#include "tavrel/monitor_dialog.h"
+#include "handles_win32.h"
+#include "hook_activity_source.h"
+#include "system_clock.h"
+#include "tavrel/monitor_controller.h"
 
 namespace tavrel::win32 {
 
@@ -15,23 +18,30 @@ namespace tavrel::win32 {
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTimerId = 10;
 constexpr UINT kTimerPeriodMs = 50;
+// A second start asks the running window to show itself with this registered message.
+constexpr char kShowRunningMessage[] = "Tavrel.ShowRunningWindow";
 
 // The notification-area record; removed at the latest when the owner goes.
 class NotifyIcon {
   public:
     NotifyIcon();
-    ~NotifyIcon() { Send(NIM_DELETE); }
+    ~NotifyIcon() { Remove(); }
     NotifyIcon(const NotifyIcon&) = delete;
     NotifyIcon& operator=(const NotifyIcon&) = delete;
-    void Fill(HWND owner, HICON icon, const char* tip);
-    void SetIcon(HICON icon) { data_.hIcon = icon; }
-    void SetTip(const char* tip);
-    void Send(DWORD command);
+    // Adds the icon, or modifies it once added; after a shell restart Add puts it back.
+    void Show(HWND owner, HICON icon, const char* tip);
+    void Remove();
+    // The shell lost every icon: the next Show adds again.
+    void Forget() { added_ = false; }
 
   private:
     NOTIFYICONDATAA data_;
     bool added_ = false;
 };
+
+// Finds the main window of a Tavrel already running and asks it to show itself.
+HWND FindRunningMainWindow();
+void ShowRunningMainWindow();
 
 // The About box: a template and nothing else; OK, Esc and the close box end it.
 class AboutDialog final : public DialogBase {
@@ -39,73 +49,69 @@ class AboutDialog final : public DialogBase {
     AboutDialog();
 };
 
-class MonitorDialogWindow final : public DialogBase, public MonitorHost {
+class MonitorWindow final : public DialogBase, public MainWindow, public SettingsView, public Tray {
   public:
-    MonitorDialogWindow(HWND parent, SettingsStore& store);
+    explicit MonitorWindow(SettingsStore& store);
 
-    // TickHost
-    SystemTime Now() override;
-    void TakeActivity(MDTAG& record) override;
-    void RaiseWindow() override;
-    void HideWindowToBottom() override;
-    void FlashCaption(bool invert) override;
-    void SetTrayIcon(TrayIcon icon) override;
-    void SetReadout(int controlId, const char* text) override;
-    void ShowMessage(const char* text) override;
-    // SettingsView
-    void GetFieldText(int controlId, char* buffer, int size) override;
-    void SetFieldInt(int controlId, std::int32_t value) override;
-    void SetRadioChecked(int controlId, bool checked) override;
-    void SetSaveEnabled(bool enabled) override;
-    Answer AskYesNoCancel(const char* text) override;
-    // MonitorHost
-    void AddAboutMenuItem() override;
-    void LoadIcons() override;
-    void LoadHookLibrary() override;
-    void FreeHookLibrary() override;
-    void InitHooks() override;
-    void KillHooks() override;
-    std::int32_t ScreenWidth() override;
+    // MainWindow
+    void Raise() override;
+    void HideToBottom() override;
+    void Minimize() override { ShowWindow(hwnd(), SW_MINIMIZE); }
+    void FlashCaption(bool invert) override { FlashWindow(hwnd(), invert ? TRUE : FALSE); }
+    void SetReadout(Readout readout, const char* text) override;
+    void SetDebugInfoCaption(const char* text) override;
+    void SetCaptureNotice(const char*) override {}  // the tip says it; the layout is fixed
     bool StartTimer() override;
-    void StopTimer() override;
-    void FillTrayRecord(TrayIcon icon, const char* tip) override;
-    void SetTrayTip(const char* tip) override;
-    void Tray(TrayCommand command) override;
-    void EndDialog() override { DialogBase::OnOK(); }
+    void StopTimer() override { KillTimer(hwnd(), kTimerId); }
+    void Close() override { DialogBase::OnOK(); }
+    void ShowMessage(const char* text) override;
+    Answer AskYesNoCancel(const char* text) override;
+    // SettingsView
+    void GetFieldText(SettingId field, char* buffer, int size) override;
+    void SetFieldInt(SettingId field, std::int32_t value) override;
+    void SetSetChecked(SetButton button, bool checked) override;
+    void SetSaveEnabled(bool enabled) override;
+    // Tray
+    void Show(TrayIcon icon, const char* tip) override;
+    void Remove() override { trayIcon_.Remove(); }
+    bool Available() override { return true; }
 
   protected:
     MessageTable GetMessageTable() const override;
     BOOL OnInitDialog() override;
-    void DoDataExchange() override;
-    void OnCancel() override { dialog_.OnCancel(); }
+    void BindControls() override;
+    void OnCancel() override { controller_.HideToTray(); }
+    // The Enter key never ends the program: only Quit does, through Close.
+    void OnOK() override {}
 
   private:
+    void AddAboutMenuItem();
+    void LoadIcons();
     void OnSysCommand(unsigned id);
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
-    void OnTimer() { dialog_.OnTimer(); }
+    void OnTimer() { controller_.OnTimer(); }
     void OnTrayMessage(int mouseMessage, int);
-    void OnDebugInfo() { dialog_.OnDebugInfo(); }
-    void OnQuit() { dialog_.OnQuit(); }
-    void OnReset() { dialog_.settings().OnReset(); }
-    void OnSave() { dialog_.settings().SaveSettings(); }
-    void OnPainfulSet() { dialog_.settings().OnPainfulSet(); }
-    void OnNormalSet() { dialog_.settings().OnNormalSet(); }
-    void OnSettingKillFocus(unsigned controlId) {
-        dialog_.settings().CommitSettingField(controlId);
-    }
-    HICON IconFor(TrayIcon icon) const;
+    void OnTaskbarCreated();
+    void OnEndSession(unsigned ending);
+    void OnShowRunning() { controller_.OnTrayActivated(); }
+    void OnDebugInfo() { controller_.OnDebugInfo(); }
+    void OnQuit() { controller_.OnQuit(); }
+    void OnReset() { controller_.settings().OnReset(); }
+    void OnSave();
+    void OnPainfulSet() { controller_.settings().OnPainfulSet(); }
+    void OnNormalSet() { controller_.settings().OnNormalSet(); }
+    void OnFieldKillFocus(unsigned controlId);
 
-    HWND parent_;
     HWND saveButton_ = nullptr;
     HWND normalRadio_ = nullptr;
     HWND painfulRadio_ = nullptr;
     HICON appIcon_;
-    OwnedIcon levelIcons_[6];
-    OwnedIcon alarmIcons_[2];
-    LoadedModule hookLibrary_;
+    OwnedIcon trayIcons_[8];
     NotifyIcon trayIcon_;
-    MonitorDialog dialog_;
+    SystemClock clock_;
+    HookActivitySource source_;
+    MonitorController controller_;
 };
 
 }  // namespace tavrel::win32

@@ -1,6 +1,8 @@
-#include "tavrel/registry_store.h"
+#include "registry_store.h"
 
 #include <windows.h>
+
+#include "handles_win32.h"
 
 #include <cstring>
 #include <utility>
@@ -10,30 +12,6 @@ namespace tavrel {
 
 namespace {
 
-// Owns one open registry key.
-class RegKey {
-  public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() {
-        if (key_ != nullptr) RegCloseKey(key_);
-    }
-
-    bool Open(const std::string& path) {
-        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) ==
-               ERROR_SUCCESS;
-    }
-    bool Create(const std::string& path) {
-        return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                               KEY_SET_VALUE, nullptr, &key_, nullptr) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
 struct RawValue {
     DWORD type = REG_NONE;
     std::vector<BYTE> data;
@@ -41,7 +19,7 @@ struct RawValue {
 
 // Reads a value's type and bytes; false when the key or the value is missing or unreadable.
 bool ReadRaw(const std::string& path, const char* name, RawValue& value) {
-    RegKey key;
+    win32::RegistryKey key;
     if (!key.Open(path)) return false;
     // The value may grow between asking its size and reading it: try again a few times.
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -63,7 +41,7 @@ bool ReadRaw(const std::string& path, const char* name, RawValue& value) {
 }
 
 bool WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
-    RegKey key;
+    win32::RegistryKey key;
     if (!key.Create(path)) return false;
     return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) ==
            ERROR_SUCCESS;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "store_contract.h"
-#include "tavrel/registry_store.h"
+#include "registry_store.h"
 
 namespace tavrel::testing {
 namespace {

@@ -1,0 +1,121 @@
+// Every handle the program owns, each in a guard that releases it at the latest when the
+// owner goes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace tavrel::win32 {
+
+// An icon loaded with LoadImage at a size of our choosing; LoadIcon's shared icons are
+// never destroyed, so only these are owned.
+class OwnedIcon {
+  public:
+    OwnedIcon() = default;
+    explicit OwnedIcon(HICON icon) : icon_(icon) {}
+    ~OwnedIcon() { reset(); }
+    OwnedIcon(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(const OwnedIcon&) = delete;
+    OwnedIcon& operator=(OwnedIcon&& other) noexcept {
+        if (this != &other) {
+            reset();
+            icon_ = other.icon_;
+            other.icon_ = nullptr;
+        }
+        return *this;
+    }
+    HICON get() const { return icon_; }
+    void reset() {
+        if (icon_) DestroyIcon(icon_);
+        icon_ = nullptr;
+    }
+
+  private:
+    HICON icon_ = nullptr;
+};
+
+// One load of a DLL.
+class LoadedModule {
+  public:
+    LoadedModule() = default;
+    ~LoadedModule() { reset(); }
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+    void load(const char* fileName) {
+        reset();
+        module_ = LoadLibraryA(fileName);
+    }
+    void reset() {
+        if (module_) FreeLibrary(module_);
+        module_ = nullptr;
+    }
+
+  private:
+    HMODULE module_ = nullptr;
+};
+
+// One open registry key below HKEY_CURRENT_USER.
+class RegistryKey {
+  public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    bool Open(const std::string& path) {
+        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) ==
+               ERROR_SUCCESS;
+    }
+    bool Create(const std::string& path) {
+        return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                               KEY_SET_VALUE, nullptr, &key_, nullptr) == ERROR_SUCCESS;
+    }
+    HKEY get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+// A named mutex held for the life of the program: the mark of the one running instance.
+class InstanceMutex {
+  public:
+    explicit InstanceMutex(const char* name) {
+        mutex_ = CreateMutexA(nullptr, TRUE, name);
+        alreadyRunning_ = mutex_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    ~InstanceMutex() {
+        if (mutex_ != nullptr) CloseHandle(mutex_);
+    }
+    InstanceMutex(const InstanceMutex&) = delete;
+    InstanceMutex& operator=(const InstanceMutex&) = delete;
+    bool alreadyRunning() const { return alreadyRunning_; }
+
+  private:
+    HANDLE mutex_ = nullptr;
+    bool alreadyRunning_ = false;
+};
+
+// A window created by the program and destroyed with its guard.
+class OwnedWindow {
+  public:
+    OwnedWindow() = default;
+    ~OwnedWindow() { reset(); }
+    OwnedWindow(const OwnedWindow&) = delete;
+    OwnedWindow& operator=(const OwnedWindow&) = delete;
+    void adopt(HWND hwnd) {
+        reset();
+        hwnd_ = hwnd;
+    }
+    HWND get() const { return hwnd_; }
+    void reset() {
+        if (hwnd_) DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+    }
+
+  private:
+    HWND hwnd_ = nullptr;
+};
+
+}  // namespace tavrel::win32
