@@ -1,43 +1,33 @@
 #!/usr/bin/env bash
-# Builds Tavrel and starts it under Wine on the user's display. The 32-bit build runs where
-# the machine can run 32-bit Windows programs, the 64-bit one otherwise. Without a display
-# it starts a virtual one, writes a screenshot of the window to build/screenshot.png and
-# leaves Tavrel running there until interrupted.
+# Builds Tavrel and starts it. By default the native Linux program: on the user's display when
+# there is one, where it monitors the real desktop; without a display on a virtual one with a
+# tray host, writing a screenshot of the window to build/screenshot-linux.png.
+#   scripts/run.sh            the native Linux program
+#   scripts/run.sh --windows  the Windows build under Wine (counts only Wine windows' input)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+if [ "${1:-}" = "--windows" ]; then
+    exec bash scripts/run_windows.sh
+fi
+
 bash scripts/setup.sh
-preset=win64
-if dpkg --print-foreign-architectures 2>/dev/null | grep -qx i386 &&
-   dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"; then
-    preset=win32
-fi
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" --target Tavrel TavrelHooks
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target tavrel
 
-export WINEPREFIX=${TAVREL_WINEPREFIX:-$HOME/.local/share/tavrel/wine-$preset}
-export WINEDEBUG=-all
-. tests/wine/env.sh
-headless=""
-if [ -z "${DISPLAY:-}" ]; then
-    headless=1
-    tavrel_display_start
-    trap 'tavrel_wine_stop' EXIT
-fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "run: making the Wine prefix $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    # Without a window manager Wine stalls on every hide of a managed window.
-    [ -z "$headless" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+program="$root/build/linux/bin/tavrel"
+if [ -n "${DISPLAY:-}" ]; then
+    exec "$program"
 fi
 
-cd "build/$preset/bin"
-if [ -z "$headless" ]; then
-    exec wine ./Tavrel.exe
-fi
-wine ./Tavrel.exe &
+. tests/linux/env.sh
+tavrel_linux_display_start
+trap 'kill "${app:-}" 2>/dev/null; tavrel_linux_display_stop' EXIT
+# Settings of this demonstration stay apart from the user's own.
+export XDG_CONFIG_HOME=${XDG_CONFIG_HOME:-$root/build/run-config}
+export XDG_DATA_HOME=${XDG_DATA_HOME:-$root/build/run-data}
+"$program" &
 app=$!
 for _ in $(seq 1 100); do
     win=$(xdotool search --name '^Tavrel$' 2>/dev/null | head -n 1 || true)
@@ -46,9 +36,8 @@ for _ in $(seq 1 100); do
 done
 sleep 1
 if [ -n "${win:-}" ]; then
-    xwd -silent -id "$win" >"$root/build/screenshot.xwd"
-    python3 "$root/tools/xwd2png.py" "$root/build/screenshot.xwd" "$root/build/screenshot.png"
-    echo "run: Tavrel is running on the virtual display $DISPLAY; screenshot: build/screenshot.png"
+    import -window root "$root/build/screenshot-linux.png"
+    echo "run: Tavrel is running on the virtual display $DISPLAY; screenshot: build/screenshot-linux.png"
 else
     echo "run: the Tavrel window did not appear" >&2
 fi

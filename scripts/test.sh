@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, builds the three presets, runs the host unit
-# tests, the checks of the 32-bit Windows binaries and the Windows tests under Wine.
+# Runs every test: installs what is missing, builds the four presets, runs the host unit
+# tests, the Linux program's tests on a virtual display with a tray, the checks of the 32-bit
+# Windows binaries and the Windows tests under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/setup.sh || exit 1
 
-for preset in native win32 win64; do
+for preset in native linux win32 win64; do
     echo "=== build ${preset}"
     { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } || {
         echo "build of ${preset} failed"
@@ -34,6 +35,13 @@ logs=$(mktemp -d)
 echo "=== host unit tests"
 ctest --preset native 2>&1 | tee "$logs/native.log"
 count_ctest "$logs/native.log"
+
+echo "=== Linux program tests (virtual display with a tray)"
+. tests/linux/env.sh
+tavrel_linux_display_start
+ctest --preset linux -L linux 2>&1 | tee "$logs/linux.log"
+count_ctest "$logs/linux.log"
+tavrel_linux_display_stop
 
 echo "=== checks of the win32 binaries"
 TAVREL_WIN32_BIN="$root/build/win32/bin" python3 -m unittest discover -s tests/pe -v 2>&1 | tee "$logs/pe.log"
