@@ -1,0 +1,160 @@
+#include "tavrel/history_log.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace tavrel {
+
+namespace {
+
+constexpr std::int64_t kMinutesPerDay = 1440;
+
+std::int32_t AddSaturated(std::int32_t a, std::int32_t b) {
+    const std::int64_t sum = static_cast<std::int64_t>(a) + b;
+    if (sum > std::numeric_limits<std::int32_t>::max()) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (sum < std::numeric_limits<std::int32_t>::min()) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(sum);
+}
+
+std::int64_t KeyOf(const LocalDate& date) {
+    return static_cast<std::int64_t>(DayNumber(date)) * kMinutesPerDay;
+}
+
+bool HasInput(const HistoryMinute& m) {
+    return m.keys != 0 || m.clicks != 0 || m.doubleClicks != 0 || m.movePx != 0 || m.dragPx != 0;
+}
+
+// An alarm starts in a minute in alarm whose previous minute was not.
+bool AlarmStarts(const std::vector<HistoryMinute>& minutes, std::size_t i) {
+    if (minutes[i].alarmTicks <= 0) return false;
+    return i == 0 || minutes[i - 1].key != minutes[i].key - 1 || minutes[i - 1].alarmTicks <= 0;
+}
+
+void AddToDay(DayTotals& day, const std::vector<HistoryMinute>& minutes, std::size_t i) {
+    const HistoryMinute& m = minutes[i];
+    day.keys += m.keys;
+    day.clicks += m.clicks;
+    day.doubleClicks += m.doubleClicks;
+    day.movePx += m.movePx;
+    day.dragPx += m.dragPx;
+    day.painMax = std::max(day.painMax, m.painMax);
+    day.alarmTicks += m.alarmTicks;
+    if (AlarmStarts(minutes, i)) ++day.alarms;
+    if (HasInput(m)) ++day.activeMinutes;
+}
+
+std::size_t FirstAtOrAfter(const std::vector<HistoryMinute>& minutes, std::int64_t key) {
+    const auto it =
+        std::lower_bound(minutes.begin(), minutes.end(), key,
+                         [](const HistoryMinute& m, std::int64_t k) { return m.key < k; });
+    return static_cast<std::size_t>(it - minutes.begin());
+}
+
+}  // namespace
+
+void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
+    out.reserve(out.size() + text.size() / 48);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
+        // No line feed: the write was torn off; the line may lack digits at its end.
+        if (found == nullptr) break;
+        const std::size_t end =
+            static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        MinuteRecord r;
+        if (ParseMinuteLine(text.substr(start, end - start), r)) {
+            out.push_back({KeyOf(r.minute.date) + r.minute.MinuteOfDay(), r.keys, r.clicks,
+                           r.doubleClicks, r.movePx, r.dragPx, r.painMax, r.alarmTicks,
+                           r.threshold});
+        }
+        start = end + 1;
+    }
+}
+
+void MergeMinutes(std::vector<HistoryMinute>& minutes) {
+    const auto byKey = [](const HistoryMinute& a, const HistoryMinute& b) { return a.key < b.key; };
+    // Files are written in time order; only a clock set back or a daylight-saving change
+    // brings a key back. Stable, so that the later line's threshold wins.
+    if (!std::is_sorted(minutes.begin(), minutes.end(), byKey)) {
+        std::stable_sort(minutes.begin(), minutes.end(), byKey);
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < minutes.size(); ++i) {
+        const HistoryMinute& m = minutes[i];
+        if (kept > 0 && minutes[kept - 1].key == m.key) {
+            HistoryMinute& into = minutes[kept - 1];
+            into.keys = AddSaturated(into.keys, m.keys);
+            into.clicks = AddSaturated(into.clicks, m.clicks);
+            into.doubleClicks = AddSaturated(into.doubleClicks, m.doubleClicks);
+            into.movePx = AddSaturated(into.movePx, m.movePx);
+            into.dragPx = AddSaturated(into.dragPx, m.dragPx);
+            into.painMax = std::max(into.painMax, m.painMax);
+            into.alarmTicks = AddSaturated(into.alarmTicks, m.alarmTicks);
+            into.threshold = m.threshold;
+        } else {
+            minutes[kept++] = m;
+        }
+    }
+    minutes.resize(kept);
+}
+
+HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
+                       const std::atomic<bool>* cancel) {
+    HistoryLog log;
+    std::string text;
+    for (const HistoryMonth& month : files.ListMonths()) {
+        if (month < first || last < month) continue;
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            log.cancelled = true;
+            break;
+        }
+        if (files.Read(month, text)) ParseMonthText(text, log.minutes);
+    }
+    MergeMinutes(log.minutes);
+    return log;
+}
+
+DayDetail BuildDayDetail(const HistoryLog& log, const LocalDate& date) {
+    DayDetail detail;
+    detail.totals.date = date;
+    const std::int64_t dayKey = KeyOf(date);
+    const std::vector<HistoryMinute>& minutes = log.minutes;
+    for (std::size_t i = FirstAtOrAfter(minutes, dayKey);
+         i < minutes.size() && minutes[i].key < dayKey + kMinutesPerDay; ++i) {
+        const HistoryMinute& m = minutes[i];
+        const auto minuteOfDay = static_cast<std::int32_t>(m.key - dayKey);
+        AddToDay(detail.totals, minutes, i);
+        detail.minutes.push_back({minuteOfDay, m.painMax, m.alarmTicks, m.threshold});
+        HourTotals& hour = detail.hours[static_cast<std::size_t>(minuteOfDay / 60)];
+        hour.keys += m.keys;
+        hour.clicks += m.clicks;
+        hour.doubleClicks += m.doubleClicks;
+        hour.movePx += m.movePx;
+        hour.dragPx += m.dragPx;
+    }
+    return detail;
+}
+
+std::vector<DayTotals> BuildDailyTotals(const HistoryLog& log, const LocalDate& last, int days) {
+    std::vector<DayTotals> totals(static_cast<std::size_t>(std::max(days, 0)));
+    if (totals.empty()) return totals;
+    const LocalDate first = AddDays(last, 1 - days);
+    for (int d = 0; d < days; ++d) totals[static_cast<std::size_t>(d)].date = AddDays(first, d);
+    const std::int64_t firstKey = KeyOf(first);
+    const std::int64_t endKey = firstKey + days * kMinutesPerDay;
+    const std::vector<HistoryMinute>& minutes = log.minutes;
+    for (std::size_t i = FirstAtOrAfter(minutes, firstKey);
+         i < minutes.size() && minutes[i].key < endKey; ++i) {
+        const auto day = static_cast<std::size_t>((minutes[i].key - firstKey) / kMinutesPerDay);
+        AddToDay(totals[day], minutes, i);
+    }
+    return totals;
+}
+
+}  // namespace tavrel
