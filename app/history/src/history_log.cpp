@@ -59,8 +59,9 @@ std::size_t FirstAtOrAfter(const std::vector<HistoryMinute>& minutes, std::int64
 }  // namespace
 
 void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
-    out.reserve(out.size() + text.size() / 48);
     std::size_t start = 0;
+    LocalDate lastDate{0, 0, 0};
+    std::int64_t dayKey = 0;
     while (start < text.size()) {
         const void* found = std::memchr(text.data() + start, '\n', text.size() - start);
         // No line feed: the write was torn off; the line may lack digits at its end.
@@ -69,9 +70,12 @@ void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
             static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
         MinuteRecord r;
         if (ParseMinuteLine(text.substr(start, end - start), r)) {
-            out.push_back({KeyOf(r.minute.date) + r.minute.MinuteOfDay(), r.keys, r.clicks,
-                           r.doubleClicks, r.movePx, r.dragPx, r.painMax, r.alarmTicks,
-                           r.threshold});
+            if (r.minute.date != lastDate) {
+                lastDate = r.minute.date;
+                dayKey = KeyOf(lastDate);
+            }
+            out.push_back({dayKey + r.minute.MinuteOfDay(), r.keys, r.clicks, r.doubleClicks,
+                           r.movePx, r.dragPx, r.painMax, r.alarmTicks, r.threshold});
         }
         start = end + 1;
     }
@@ -107,14 +111,20 @@ void MergeMinutes(std::vector<HistoryMinute>& minutes) {
 HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
                        const std::atomic<bool>* cancel) {
     HistoryLog log;
+    std::vector<HistoryMonth> months = files.ListMonths();
+    months.erase(std::remove_if(months.begin(), months.end(),
+                                [&](const HistoryMonth& m) { return m < first || last < m; }),
+                 months.end());
     std::string text;
-    for (const HistoryMonth& month : files.ListMonths()) {
-        if (month < first || last < month) continue;
+    for (const HistoryMonth& month : months) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
             log.cancelled = true;
             break;
         }
-        if (files.Read(month, text)) ParseMonthText(text, log.minutes);
+        if (!files.Read(month, text)) continue;
+        // Room for every month at the size of the first saves copying a year over and over.
+        if (log.minutes.empty()) log.minutes.reserve(text.size() / 40 * months.size());
+        ParseMonthText(text, log.minutes);
     }
     MergeMinutes(log.minutes);
     return log;

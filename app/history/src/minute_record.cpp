@@ -1,7 +1,7 @@
 #include "tavrel/minute_record.h"
 
 #include <charconv>
-#include <system_error>
+#include <limits>
 
 namespace tavrel {
 
@@ -51,15 +51,26 @@ bool ParseLocalMinute(std::string_view text, LocalMinute& minute) {
     return true;
 }
 
-// Takes one decimal field ending at the next comma or at the end; leaves `text` after it.
-bool TakeField(std::string_view& text, std::int32_t& value, bool last) {
-    const std::size_t comma = text.find(',');
-    if (last != (comma == std::string_view::npos)) return false;
-    const std::string_view field = text.substr(0, comma);
-    if (field.empty()) return false;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size()) return false;
-    text.remove_prefix(last ? text.size() : comma + 1);
+// Takes one decimal field, optionally negative, and the comma after it unless it is the
+// line's last. One pass over the bytes: a year of lines is read while the user waits.
+bool TakeField(const char*& p, const char* end, std::int32_t& value, bool last) {
+    const bool negative = p < end && *p == '-';
+    if (negative) ++p;
+    const char* const digits = p;
+    std::int64_t magnitude = 0;
+    while (p < end && *p >= '0' && *p <= '9' && p - digits < 11) {
+        magnitude = magnitude * 10 + (*p++ - '0');
+    }
+    if (p == digits) return false;
+    const std::int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > std::numeric_limits<std::int32_t>::max() ||
+        signedValue < std::numeric_limits<std::int32_t>::min()) {
+        return false;
+    }
+    value = static_cast<std::int32_t>(signedValue);
+    if (last) return p == end;
+    if (p == end || *p != ',') return false;
+    ++p;
     return true;
 }
 
@@ -107,16 +118,16 @@ void AppendMinuteLine(const MinuteRecord& record, std::string& out) {
 
 bool ParseMinuteLine(std::string_view line, MinuteRecord& record) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::size_t comma = line.find(',');
-    if (comma == std::string_view::npos) return false;
+    if (line.size() <= kMinuteFieldLength || line[kMinuteFieldLength] != ',') return false;
     MinuteRecord r;
-    if (!ParseLocalMinute(line.substr(0, comma), r.minute)) return false;
-    std::string_view rest = line.substr(comma + 1);
-    std::int32_t* const fields[] = {&r.keys,   &r.clicks,  &r.doubleClicks, &r.movePx,
-                                    &r.dragPx, &r.painMax, &r.alarmTicks,   &r.threshold};
-    constexpr int kCount = sizeof(fields) / sizeof(fields[0]);
-    for (int i = 0; i < kCount; ++i) {
-        if (!TakeField(rest, *fields[i], i == kCount - 1)) return false;
+    if (!ParseLocalMinute(line.substr(0, kMinuteFieldLength), r.minute)) return false;
+    const char* p = line.data() + kMinuteFieldLength + 1;
+    const char* const end = line.data() + line.size();
+    if (!TakeField(p, end, r.keys, false) || !TakeField(p, end, r.clicks, false) ||
+        !TakeField(p, end, r.doubleClicks, false) || !TakeField(p, end, r.movePx, false) ||
+        !TakeField(p, end, r.dragPx, false) || !TakeField(p, end, r.painMax, false) ||
+        !TakeField(p, end, r.alarmTicks, false) || !TakeField(p, end, r.threshold, true)) {
+        return false;
     }
     record = r;
     return true;

@@ -1,0 +1,65 @@
+// A year of generated minutes in a scratch folder, for the benchmarks: typical use (working
+// days, eight hours at the desk) or the worst case of a line for every minute.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "tavrel/directory_history_files.h"
+#include "tavrel/minute_record.h"
+
+namespace tavrel::bench {
+
+enum class Use { Typical, EveryMinute };
+
+struct GeneratedYear {
+    std::filesystem::path folder;
+    LocalDate last;  // the year's last day
+    std::uintmax_t bytes = 0;
+    std::int64_t lines = 0;
+};
+
+inline GeneratedYear GenerateYear(const std::string& name, Use use) {
+    GeneratedYear year;
+    year.folder = std::filesystem::temp_directory_path() / ("tavrel-history-bench-" + name);
+    std::filesystem::remove_all(year.folder);
+    DirectoryHistoryFiles files(year.folder);
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](std::uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<std::int32_t>((seed >> 8) % range);
+    };
+    const LocalDate first{2025, 1, 1};
+    year.last = AddDays(first, 364);
+    std::string lines;
+    for (int d = 0; d < 365; ++d) {
+        const LocalDate date = AddDays(first, d);
+        const bool weekend = (DayNumber(date) + 4) % 7 >= 5;  // 1970-01-01 was a Thursday
+        for (int m = 0; m < 1440; ++m) {
+            const bool atDesk = !weekend && m >= 8 * 60 + 30 && m < 17 * 60 + 30 && m / 60 != 12;
+            if (use == Use::Typical && !atDesk) continue;
+            MinuteRecord r;
+            r.minute = {date, m / 60, m % 60, date.month >= 4 && date.month <= 10 ? 120 : 60};
+            r.keys = next(300);
+            r.clicks = next(40);
+            r.doubleClicks = next(4);
+            r.movePx = next(20000);
+            r.dragPx = next(2000);
+            r.painMax = next(160);
+            r.alarmTicks = r.painMax >= 100 ? next(1200) : 0;
+            r.threshold = 100;
+            // One file write per day keeps the generation quick; the lines are the same.
+            AppendMinuteLine(r, lines);
+            ++year.lines;
+        }
+        files.Append(MonthOf(date), lines);
+        lines.clear();
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(year.folder)) {
+        year.bytes += entry.file_size();
+    }
+    return year;
+}
+
+}  // namespace tavrel::bench
