@@ -10,6 +10,7 @@
 using tavrel::hooks::ActivityBlock;
 using tavrel::hooks::HookHandle;
 using tavrel::hooks::HookType;
+using tavrel::hooks::ProcessKey;
 using tavrel::hooks::ProcessState;
 using tavrel::hooks::ScreenPoint;
 
@@ -25,6 +26,17 @@ HINSTANCE moduleHandle;
 LRESULT CALLBACK MouseHookProc(int code, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam);
 
+// A process id in the low half, the low half of the process's start time (in 100 ns steps)
+// in the high half: an id handed out again comes with another start time.
+ProcessKey KeyOf(DWORD id, const FILETIME& started) {
+    return static_cast<ProcessKey>(id) | static_cast<ProcessKey>(started.dwLowDateTime) << 32;
+}
+
+bool StartTime(HANDLE process, FILETIME* started) {
+    FILETIME ended, kernel, user;
+    return GetProcessTimes(process, started, &ended, &kernel, &user) != 0;
+}
+
 class Win32HookPlatform final : public tavrel::hooks::HookPlatform {
   public:
     HookHandle InstallHook(HookType type) override {
@@ -34,6 +46,22 @@ class Win32HookPlatform final : public tavrel::hooks::HookPlatform {
     }
     void RemoveHook(HookHandle handle) override {
         UnhookWindowsHookEx(reinterpret_cast<HHOOK>(handle));
+    }
+    ProcessKey CurrentProcess() override {
+        FILETIME started = {};
+        StartTime(GetCurrentProcess(), &started);
+        return KeyOf(GetCurrentProcessId(), started);
+    }
+    bool ProcessAlive(ProcessKey key) override {
+        const auto id = static_cast<DWORD>(key);
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, id);
+        // Refused: it exists but is closed to us. Any other failure: no such process.
+        if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+        bool alive = WaitForSingleObject(process, 0) != WAIT_OBJECT_0;
+        FILETIME started = {};
+        if (alive && StartTime(process, &started)) alive = KeyOf(id, started) == key;
+        CloseHandle(process);
+        return alive;
     }
 };
 

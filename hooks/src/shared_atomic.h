@@ -45,6 +45,22 @@ inline std::uintptr_t Take(std::uintptr_t* field) {
     return __atomic_exchange_n(field, 0, __ATOMIC_ACQ_REL);
 }
 
+// Process keys: each is put in and taken out of its field in one step, so two processes
+// never both take the same free slot, nor both count out the same ended one.
+inline std::uint64_t LoadKey(const std::uint64_t* field) {
+    return __atomic_load_n(field, __ATOMIC_ACQUIRE);
+}
+
+inline void StoreKey(std::uint64_t* field, std::uint64_t value) {
+    __atomic_store_n(field, value, __ATOMIC_RELEASE);
+}
+
+// Puts `next` in the field if it still holds `expected`; false if it holds anything else.
+inline bool ReplaceKey(std::uint64_t* field, std::uint64_t expected, std::uint64_t next) {
+    return __atomic_compare_exchange_n(field, &expected, next, false, __ATOMIC_ACQ_REL,
+                                       __ATOMIC_ACQUIRE);
+}
+
 // Two adjacent 32-bit fields of the record that are always changed and taken together as
 // one 64-bit unit: the two distances, and the clicks with the double-clicks. Every access
 // to such a pair has the same address and size, so GetData takes each pair with a single

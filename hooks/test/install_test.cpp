@@ -14,8 +14,14 @@ using testing::FakeHookPlatform;
 
 class InstallTest : public ::testing::Test {
   protected:
-    std::int32_t Init(ProcessState& process) { return InitHooks(block, process, platform); }
-    std::int32_t Kill(ProcessState& process) { return KillHooks(block, process, platform); }
+    std::int32_t Init(ProcessState& process) {
+        platform.ActAs(process);
+        return InitHooks(block, process, platform);
+    }
+    std::int32_t Kill(ProcessState& process) {
+        platform.ActAs(process);
+        return KillHooks(block, process, platform);
+    }
     void AddActivity() {
         const ScreenPoint p{3, 4};
         ProcessState somewhere{};

@@ -38,19 +38,33 @@ constexpr std::uint32_t Last = 0x0209;
 // Keystroke flag: the key was already down before this message (repeat or release).
 constexpr std::uint32_t PreviousKeyStateFlag = 0x40000000u;
 
+// Names one process for as long as it runs, and never a later one: the platform joins the
+// process id with the process's start time, since ids are handed out again. 0 is none.
+using ProcessKey = std::uint64_t;
+
+// Processes whose hard end can be noticed and counted out; later ones are counted in
+// without a slot.
+constexpr std::size_t HolderSlots = 8;
+
 // The one block shared by every process that has the library mapped. All bytes start zero.
 // Every field is read and written with atomic operations only.
 // Aligned so that the record's pairs of fields (the distances; clicks and double-clicks)
-// can each be taken in one 64-bit step.
+// can each be taken in one 64-bit step, and each process key likewise.
 struct alignas(8) ActivityBlock {
     HookHandle mouseHook;
     HookHandle keyboardHook;
     MDTAG activity;
     std::int32_t buttonDown;  // one flag for all buttons and all processes
     std::int32_t installCount;
+    // The process whose InitHooks installed the hooks: they live only as long as it does.
+    alignas(8) ProcessKey installer;
+    // The processes counted in by InitHooks and not yet out by KillHooks, so that one
+    // that ended without KillHooks can be counted out by the next InitHooks.
+    ProcessKey holders[HolderSlots];
 };
 
 static_assert(offsetof(ActivityBlock, activity) % 8 == 0, "record pairs are 8-byte aligned");
+static_assert(offsetof(ActivityBlock, installer) % 8 == 0, "process keys are 8-byte aligned");
 static_assert(offsetof(MDTAG, dragDistance) == offsetof(MDTAG, moveDistance) + 4, "pair");
 static_assert(offsetof(MDTAG, clicks) % 8 == 0, "pair");
 static_assert(offsetof(MDTAG, doubleClicks) == offsetof(MDTAG, clicks) + 4, "pair");
@@ -61,6 +75,7 @@ struct ProcessState {
     // Last position seen by the mouse hook in this process; (0, 0) before the first move.
     std::int32_t lastX;
     std::int32_t lastY;
+    ProcessKey self;  // this process, as InitHooks recorded it in the shared block
 };
 
 struct ScreenPoint {
@@ -75,6 +90,11 @@ class HookPlatform {
     // Installs the hook procedure of this type for every thread of the desktop; 0 if refused.
     virtual HookHandle InstallHook(HookType type) = 0;
     virtual void RemoveHook(HookHandle handle) = 0;
+    // The calling process; never 0.
+    virtual ProcessKey CurrentProcess() = 0;
+    // False once that process has ended. A process that cannot be examined counts as
+    // running: counting out a live holder would take the hooks from under it.
+    virtual bool ProcessAlive(ProcessKey process) = 0;
 
   protected:
     ~HookPlatform() = default;
@@ -86,6 +106,8 @@ std::int32_t GetData(ActivityBlock& block, MDTAG* record);
 
 // The first caller system-wide installs both hooks; later callers only count themselves in
 // and restart the accumulation. 0 if this process is already in or an install was refused.
+// Holders that ended without KillHooks are counted out first, and if the process that
+// installed the hooks has ended (taking its hooks with it), this caller installs them again.
 std::int32_t InitHooks(ActivityBlock& block, ProcessState& process, HookPlatform& platform);
 
 // Counts this process out; the last one removes the hooks. 0 if this process was not in.
