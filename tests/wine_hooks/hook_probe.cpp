@@ -5,14 +5,21 @@
 // the window system alone brings the library into it.
 //
 // Commands (one reply line each): load, init, kill, get, window X Y W H TITLE,
-// guard, guardcount, cursor, quit.
+// guard, guardcount, cursor, pid, block, unhook, ended PID, quit.
+//
+// block and unhook look into the library's shared block, which every process that maps
+// the library sees: block reports the install count, the installer's and the holders'
+// process ids and the two hook handles; unhook removes the hooks whose handles it holds,
+// as the window system does when the thread that installed them ends.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "TavrelHooks.h"
+#include "tavrel/hooks_core.h"
 
 namespace {
 
@@ -42,6 +49,66 @@ struct Library {
 };
 
 Library library;
+
+using tavrel::hooks::ActivityBlock;
+
+// The block is the library's one shared section, found through the loaded image's headers.
+const ActivityBlock* SharedBlock() {
+    if (!library.Load()) return nullptr;
+    const auto* base = reinterpret_cast<const BYTE*>(library.module);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        if ((section->Characteristics & IMAGE_SCN_MEM_SHARED) != 0 &&
+            section->Misc.VirtualSize >= sizeof(ActivityBlock)) {
+            return reinterpret_cast<const ActivityBlock*>(base + section->VirtualAddress);
+        }
+    }
+    return nullptr;
+}
+
+template <class T>
+T Read(const T& field) {
+    return __atomic_load_n(&field, __ATOMIC_ACQUIRE);
+}
+
+// A process key's low half is the process id.
+unsigned long PidOf(tavrel::hooks::ProcessKey key) {
+    return static_cast<unsigned long>(key & 0xFFFFFFFFu);
+}
+
+std::string DescribeBlock(const ActivityBlock& block) {
+    std::string text = std::to_string(Read(block.installCount)) + " " +
+                       std::to_string(PidOf(Read(block.installer)));
+    char handles[64];
+    std::snprintf(handles, sizeof handles, " %llx %llx",
+                  static_cast<unsigned long long>(Read(block.mouseHook)),
+                  static_cast<unsigned long long>(Read(block.keyboardHook)));
+    text += handles;
+    for (const auto& slot : block.holders) {
+        if (Read(slot) != 0) text += " " + std::to_string(PidOf(Read(slot)));
+    }
+    return text;
+}
+
+// Replies with the two results, 1 where a hook was removed.
+std::string RemoveHooksOf(const ActivityBlock& block) {
+    const BOOL mouse = UnhookWindowsHookEx(reinterpret_cast<HHOOK>(Read(block.mouseHook)));
+    const BOOL keyboard = UnhookWindowsHookEx(reinterpret_cast<HHOOK>(Read(block.keyboardHook)));
+    char text[32];
+    std::snprintf(text, sizeof text, "%d %d", mouse ? 1 : 0, keyboard ? 1 : 0);
+    return text;
+}
+
+// Waits up to five seconds for the process to end; one that is gone altogether has ended.
+const char* AwaitEnd(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (process == nullptr) return "ended";
+    const DWORD waited = WaitForSingleObject(process, 5000);
+    CloseHandle(process);
+    return waited == WAIT_OBJECT_0 ? "ended" : "running";
+}
 HHOOK guardHook = nullptr;
 long guardMessages = 0;  // mouse messages our own hook saw after the library's hook
 DWORD guiThread = 0;
@@ -123,6 +190,15 @@ void Execute(const std::string& line) {
         GetCursorPos(&p);
         std::snprintf(text, sizeof text, "%ld %ld", static_cast<long>(p.x), static_cast<long>(p.y));
         Reply(text);
+    } else if (name == "pid") {
+        std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+        Reply(text);
+    } else if (name == "block" || name == "unhook") {
+        const ActivityBlock* block = SharedBlock();
+        if (block == nullptr) return Reply("error block");
+        Reply((name == "block" ? DescribeBlock(*block) : RemoveHooksOf(*block)).c_str());
+    } else if (name == "ended") {
+        Reply(AwaitEnd(static_cast<DWORD>(std::strtoul(args, nullptr, 10))));
     } else if (name == "quit") {
         Reply("bye");
         PostQuitMessage(0);

@@ -42,6 +42,19 @@ class Record:
         return "Record(move=%r drag=%r clicks=%d doubleClicks=%d keys=%d)" % self.counts()
 
 
+class Block:
+    """The shared block as a probe reports it: process ids and hook handles."""
+
+    def __init__(self, line):
+        fields = line.split()
+        if len(fields) < 4:
+            raise AssertionError(f"unexpected reply to block: {line!r}")
+        self.count = int(fields[0])
+        self.installer = int(fields[1])
+        self.hooks = (int(fields[2], 16), int(fields[3], 16))
+        self.holders = sorted(int(f) for f in fields[4:])
+
+
 class Probe:
     """One hook_probe.exe process, driven over its standard input and output."""
 
@@ -69,6 +82,14 @@ class Probe:
 
     def get(self):
         return Record(self.ask("get"))
+
+    def block(self):
+        return Block(self.ask("block"))
+
+    def kill_hard(self):
+        """Ends the process as a crash would: no KillHooks, no clean exit."""
+        self.process.kill()
+        self.process.wait()
 
     def collect(self, done):
         """Sums records until done(total) holds, then for a quiet spell, and returns it."""
@@ -127,7 +148,8 @@ class WineHooksTest(unittest.TestCase):
             self.skipTest("the probe windows need a screen of at least 800 x 600")
         # No probe window may lie under the pointer when a probe starts: the first move a
         # process sees must be the one a test makes. The bottom-right corner is clear.
-        xdotool("mousemove", str(width - 1), str(height - 1))
+        self.clear_corner = (str(width - 1), str(height - 1))
+        xdotool("mousemove", *self.clear_corner)
 
     def test_input_over_the_hooking_process_is_counted_by_the_rules(self):
         probe = Probe(self)
@@ -204,6 +226,51 @@ class WineHooksTest(unittest.TestCase):
         self.assertEqual(a.get().counts(), (0, 0, 0, 0, 0))
         self.assertGreater(int(a.ask("guardcount")), guard_before,
                            "the input never reached the window")
+
+    def test_a_start_after_the_installer_was_killed_installs_the_hooks_again(self):
+        # Stands for any application that keeps the library mapped, and so the shared block.
+        holder = Probe(self)
+        holder.window(450, 330, 150, 150, "tavrel-probe-holder")
+        killed = Probe(self)
+        self.assertEqual(killed.ask("init"), "1")
+        killed_pid = int(killed.ask("pid"))
+        before = holder.block()
+        self.assertEqual((before.count, before.installer, before.holders),
+                         (1, killed_pid, [killed_pid]))
+        self.assertNotIn(0, before.hooks)
+
+        killed.kill_hard()
+        self.assertEqual(holder.ask(f"ended {killed_pid}"), "ended")
+        # The window system removes the hooks of a thread that ended; Wine keeps them.
+        holder.ask("unhook")
+        xdotool("mousemove", "480", "360")
+        xdotool("click", "1")
+        self.assertEqual(holder.quiet().counts(), (0, 0, 0, 0, 0), "orphaned hooks still count")
+        xdotool("mousemove", *self.clear_corner)
+
+        restarted = Probe(self)
+        self.assertEqual(restarted.ask("init"), "1")
+        restarted_pid = int(restarted.ask("pid"))
+        after = holder.block()
+        self.assertEqual((after.count, after.installer, after.holders),
+                         (1, restarted_pid, [restarted_pid]))
+        self.assertNotIn(0, after.hooks)
+        self.assertNotEqual(after.hooks, before.hooks)
+
+        restarted.window(100, 100, 300, 200, "tavrel-probe-restarted")
+        self.assertEqual(restarted.quiet().counts(), (0, 0, 0, 0, 0))
+        xdotool("mousemove", "180", "240")  # its first move: 300 from (0, 0)
+        self.assertEqual(restarted.collect(lambda r: r.move > 0).counts(), (300.0, 0, 0, 0, 0))
+        xdotool("click", "1")
+        self.assertEqual(restarted.collect(lambda r: r.clicks > 0).counts(), (0, 0, 1, 0, 0))
+        focus("tavrel-probe-restarted")
+        xdotool("key", "a")
+        self.assertEqual(restarted.collect(lambda r: r.keys > 0).counts(), (0, 0, 0, 0, 1))
+
+        self.assertEqual(restarted.ask("kill"), "1")
+        gone = holder.block()
+        self.assertEqual((gone.count, gone.installer, gone.hooks, gone.holders),
+                         (0, 0, (0, 0), []))
 
 
 if __name__ == "__main__":
