@@ -9,6 +9,7 @@ from peimage import (FILE_DLL, MACHINE_I386, SCN_MEM_READ, SCN_MEM_SHARED, SCN_M
 
 # The library is loaded into every process that takes input: system DLLs only.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll"}
+BLOCK_SIZE = 112  # the 32-bit ActivityBlock
 
 
 class HooksDllTest(unittest.TestCase):
@@ -33,11 +34,13 @@ class HooksDllTest(unittest.TestCase):
         shared = [s for s in self.image.sections if s.has(SCN_MEM_SHARED)]
         self.assertEqual(len(shared), 1, self.image.sections)
         self.assertTrue(shared[0].has(SCN_MEM_READ | SCN_MEM_WRITE), shared[0])
-        # The shared block: two handles, the 20-byte record, the flag and the count.
-        self.assertGreaterEqual(shared[0].virtual_size, 36)
+        # The shared block: two handles, the 20-byte record, the flag and the count, then
+        # 8-byte aligned the installer's process key and the 8 holders' keys.
+        self.assertGreaterEqual(shared[0].virtual_size, BLOCK_SIZE)
         # Stored in the file, so that every process starts from the same zero bytes.
-        self.assertGreaterEqual(shared[0].raw_size, 36)
-        self.assertEqual(self.image.read_rva(shared[0].virtual_address, 36), bytes(36))
+        self.assertGreaterEqual(shared[0].raw_size, BLOCK_SIZE)
+        self.assertEqual(self.image.read_rva(shared[0].virtual_address, BLOCK_SIZE),
+                         bytes(BLOCK_SIZE))
 
     def test_imports_only_system_dlls(self):
         imports = self.image.imports()
@@ -47,6 +50,10 @@ class HooksDllTest(unittest.TestCase):
         user32 = next(funcs for dll, funcs in imports.items() if dll.lower() == "user32.dll")
         for needed in ("SetWindowsHookExA", "UnhookWindowsHookEx", "CallNextHookEx"):
             self.assertIn(needed, user32)
+        # InitHooks asks whether the processes recorded in the shared block still run.
+        kernel32 = next(funcs for dll, funcs in imports.items() if dll.lower() == "kernel32.dll")
+        for needed in ("OpenProcess", "GetProcessTimes", "WaitForSingleObject"):
+            self.assertIn(needed, kernel32)
 
     def test_has_no_resources(self):
         self.assertEqual(self.image.resource_data(), (0, b""))
