@@ -1,0 +1,116 @@
+// Tavrel on a Linux desktop: the Qt window and tray icon, X RECORD capture and the INI store
+// around the platform-free controller.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <QApplication>
+#include <QScreen>
+#include <QStyleHints>
+
+#include "about_box.h"
+#include "monitor_window.h"
+#include "session_end.h"
+#include "single_instance.h"
+#include "system_clock.h"
+#include "tavrel/ini_file_store.h"
+#include "tavrel/monitor_controller.h"
+#include "tavrel/x_record_source.h"
+#include "test_dump.h"
+#include "tray_icon.h"
+
+namespace {
+
+using namespace tavrel;
+using namespace tavrel::linux_qt;
+
+constexpr int kTicksPerSecond = 20;
+
+// Returns -1 to go on, or the exit code.
+int HandleArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", kVersionText);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf(
+                "Usage: tavrel [--version]\n"
+                "Counts mouse and keyboard use on the X desktop and raises an alarm when it\n"
+                "has been too much. Settings: $XDG_CONFIG_HOME/ZKV/Tavrel.conf.\n");
+            return 0;
+        }
+    }
+    return -1;
+}
+
+// The screen's width in device pixels: X reports the pointer in those.
+std::int32_t ScreenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return 0;
+    return static_cast<std::int32_t>(
+        std::lround(screen->geometry().width() * screen->devicePixelRatio()));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int early = HandleArguments(argc, argv);
+    if (early >= 0) return early;
+
+    // Input is counted from the X server; the window lives on the same server, also under a
+    // Wayland session (through Xwayland), where raising a window is otherwise not allowed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QString socketPath = InstanceSocketPath();
+    if (SingleInstance::AskRunningToShow(socketPath)) return 0;
+
+    IniFileStore store(DefaultIniStorePath());
+    const QStyleHints* hints = QGuiApplication::styleHints();
+    XRecordActivitySource source(static_cast<std::uint32_t>(hints->mouseDoubleClickInterval()),
+                                 hints->mouseDoubleClickDistance());
+    SystemClock clock;
+    MonitorWindow window;
+    MonitorController* controller = nullptr;
+    TrayIconQt tray(TrayActions{
+        [&controller] { controller->OnTrayActivated(); },
+        [&controller] { controller->OnTrayPointed(); },
+        [&window] { window.ShowAbout(); },
+        [&controller] { controller->OnQuit(); },
+    });
+    MonitorController monitor(MonitorRoles{window, window, tray, clock, source, store});
+    controller = &monitor;
+    window.Attach(monitor);
+
+    // About once a second: the tip follows the pain (no desktop tells when the pointer is
+    // over the icon), and a notification area that has just appeared gets the icon.
+    int ticks = 0;
+    window.SetAfterTick([&] {
+        if (++ticks % kTicksPerSecond != 0) return;
+        monitor.OnTrayPointed();
+        if (tray.AreaAppeared()) monitor.OnTrayRestarted();
+    });
+
+    SessionEndWatch sessionEnd([&] {
+        monitor.OnSessionEnd();
+        window.AllowClose();
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { sessionEnd.End(); });
+
+    SingleInstance instance;
+    instance.Listen(socketPath, [&] { monitor.OnTrayActivated(); });
+
+    std::unique_ptr<TestDump> dump;
+    const QString dumpPath = qEnvironmentVariable("TAVREL_TEST_DUMP");
+    if (!dumpPath.isEmpty()) dump = std::make_unique<TestDump>(dumpPath, window, tray);
+
+    monitor.Start(ScreenWidth());
+    window.show();
+    window.activateWindow();
+    return QApplication::exec();
+}

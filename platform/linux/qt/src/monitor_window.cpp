@@ -1,0 +1,356 @@
+#include "monitor_window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include "about_box.h"
+#include "dialog_units.h"
+#include "tavrel/monitor_controller.h"
+
+namespace tavrel::linux_qt {
+
+namespace {
+
+constexpr int kWidthUnits = 212;
+constexpr int kHeightUnits = 285;
+constexpr int kTickPeriodMs = 50;
+
+// A radio button that leaves its check mark alone when clicked: the settings code sets both
+// marks itself, and a Cancel at the save question must find them as they were.
+class PlainRadioButton final : public QRadioButton {
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    void nextCheckState() override {}
+};
+
+struct FieldSpec {
+    const char* name;
+    const char* label;
+    int labelX, labelY, labelW;
+    int y;
+    bool digitsOnly;
+};
+
+// In the order of SettingId, which is also the tab order.
+constexpr FieldSpec kFields[kFieldCount] = {
+    {"threshold", "&Threshold", 29, 17, 32, 15, true},
+    {"decay", "&Decay", 29, 34, 32, 32, true},
+    {"breakLimit", "&Break Limit", 25, 51, 36, 49, true},
+    {"clickPain", "&Click pain", 29, 68, 32, 66, false},
+    {"doubleclickPain", "&Doubleclick pain", 7, 85, 54, 83, false},
+    {"keyboardPain", "&Keyboard pain", 7, 102, 54, 100, false},
+    {"movePain", "&Move pain", 7, 119, 54, 117, false},
+    {"dragPain", "&Drag pain", 7, 135, 54, 133, false},
+};
+
+struct ReadoutSpec {
+    const char* name;
+    const char* label;  // null: none
+    int labelX, labelW;
+    int x, y, w, h;
+    const char* placeholder;
+    int chars;  // the widest text its format gives
+};
+
+// In the order of Readout.
+constexpr ReadoutSpec kReadouts[kReadoutCount] = {
+    {"tickCount", nullptr, 0, 0, 65, 257, 31, 13, "---", 6},
+    {"distance", "Distance", 39, 29, 74, 170, 23, 8, "000.00", 6},
+    {"dragDistance", "Drag distance", 23, 45, 74, 200, 33, 8, "00000000", 8},
+    {"clicks", "Clicks", 48, 20, 74, 186, 23, 8, "000.00", 6},
+    {"pain", "Pain", 53, 15, 74, 215, 33, 8, "00000000", 8},
+    {"totalDistance", "Total Distance", 21, 47, 74, 230, 49, 8, "000000000000", 12},
+    {"totalKeys", "Total Keypresses", 13, 55, 74, 245, 49, 8, "000000000000", 12},
+};
+
+QLabel* RightLabel(const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+MonitorWindow::MonitorWindow() {
+    setWindowTitle(QStringLiteral("Tavrel"));
+    setObjectName(QStringLiteral("monitorWindow"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tavrel.ico")));
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(kTickPeriodMs);
+    Build();
+}
+
+void MonitorWindow::Build() {
+    std::vector<UnitBox> boxes;
+    // Created in the Windows template's order, which makes the tab order.
+    for (int i = 0; i < kFieldCount; ++i) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromLatin1(kFields[i].name));
+        if (kFields[i].digitsOnly) {
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]*")), edit));
+        }
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, &MonitorWindow::changed);
+        fields_[i] = edit;
+        boxes.push_back({edit, 70, kFields[i].y, 36, 12});
+    }
+    auto* painfulBox = new QGroupBox(QStringLiteral("Painful?"), this);
+    boxes.push_back({painfulBox, 149, 60, 50, 38});
+    save_ = new QPushButton(QStringLiteral("&Save"), this);
+    save_->setObjectName(QStringLiteral("save"));
+    save_->setDefault(true);
+    boxes.push_back({save_, 158, 33, 41, 15});
+    quit_ = new QPushButton(QStringLiteral("&Quit"), this);
+    quit_->setObjectName(QStringLiteral("quit"));
+    boxes.push_back({quit_, 158, 15, 41, 14});
+    debug_ = new QPushButton(QString::fromLatin1(kShowDebugInfo), this);
+    debug_->setObjectName(QStringLiteral("debugInfo"));
+    boxes.push_back({debug_, 115, 132, 81, 14});
+    painful_ = new PlainRadioButton(QStringLiteral("&Painful"), this);
+    painful_->setObjectName(QStringLiteral("painful"));
+    boxes.push_back({painful_, 156, 71, 37, 10});
+    normal_ = new PlainRadioButton(QStringLiteral("&Normal"), this);
+    normal_->setObjectName(QStringLiteral("normal"));
+    boxes.push_back({normal_, 156, 84, 38, 10});
+    for (QRadioButton* radio : {painful_, normal_}) {
+        radio->setAutoExclusive(false);
+        radio->setFocusPolicy(Qt::ClickFocus);  // not reached with Tab
+    }
+
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (int i = 0; i < kReadoutCount; ++i) {
+        const ReadoutSpec& spec = kReadouts[i];
+        if (spec.label != nullptr) {
+            boxes.push_back({RightLabel(spec.label, this), spec.labelX, spec.y, spec.labelW, 8});
+        }
+        auto* value = new QLabel(QString::fromLatin1(spec.placeholder), this);
+        value->setObjectName(QString::fromLatin1(spec.name));
+        value->setFont(fixed);
+        value->setTextFormat(Qt::PlainText);
+        value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        readouts_[i] = value;
+        boxes.push_back({value, spec.x, spec.y, spec.w, spec.h, spec.chars});
+        if (i == static_cast<int>(Readout::TotalDistance)) {
+            reset_ = new QPushButton(QStringLiteral("RESET"), this);
+            reset_->setObjectName(QStringLiteral("reset"));
+            boxes.push_back({reset_, 11, 261, 34, 14});
+        }
+    }
+    auto* debugBox = new QGroupBox(QStringLiteral("Debugging Information"), this);
+    boxes.push_back({debugBox, 7, 159, 198, 119});
+    for (int i = 0; i < kFieldCount; ++i) {
+        QLabel* label = RightLabel(kFields[i].label, this);
+        label->setBuddy(fields_[i]);
+        boxes.push_back({label, kFields[i].labelX, kFields[i].labelY, kFields[i].labelW, 8});
+    }
+    // The frames are drawn behind the controls they surround and take no clicks from them.
+    painfulBox->lower();
+    debugBox->lower();
+
+    // Where input is not counted the window says so in plain words, below everything else.
+    notice_ = new QLabel(this);
+    notice_->setObjectName(QStringLiteral("captureNotice"));
+    notice_->setWordWrap(true);
+    notice_->setTextFormat(Qt::PlainText);
+    notice_->hide();
+
+    const DialogUnits units = DialogUnits::Fit(*this, boxes);
+    units.Place(boxes);
+    baseSize_ = units.Size(kWidthUnits, kHeightUnits);
+    const QRect noticeRect = units.Rect(7, kHeightUnits - 2, kWidthUnits - 14, 8);
+    notice_->setGeometry(noticeRect);
+    setFixedSize(baseSize_);
+
+    // The About box is offered where Windows has its system-menu entry: the window's menu.
+    auto* about = new QAction(QStringLiteral("&About Tavrel..."), this);
+    connect(about, &QAction::triggered, this, &MonitorWindow::ShowAbout);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void MonitorWindow::Attach(MonitorController& controller) {
+    controller_ = &controller;
+    MonitorSettings& settings = controller.settings();
+    connect(quit_, &QPushButton::clicked, this, [this] { controller_->OnQuit(); });
+    connect(save_, &QPushButton::clicked, this, [&settings] { settings.SaveSettings(); });
+    connect(reset_, &QPushButton::clicked, this, [&settings] { settings.OnReset(); });
+    connect(debug_, &QPushButton::clicked, this, [this] { controller_->OnDebugInfo(); });
+    connect(painful_, &QRadioButton::clicked, this, [&settings] { settings.OnPainfulSet(); });
+    connect(normal_, &QRadioButton::clicked, this, [&settings] { settings.OnNormalSet(); });
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        controller_->OnTimer();
+        if (afterTick_) afterTick_();
+    });
+}
+
+bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
+    // An edit reaches the settings when its field loses the focus, whatever took it.
+    if (event->type() == QEvent::FocusOut && controller_ != nullptr) {
+        for (int i = 0; i < kFieldCount; ++i) {
+            if (watched == fields_[i]) {
+                controller_->settings().CommitSettingField(static_cast<SettingId>(i));
+                break;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MonitorWindow::reject() {
+    if (controller_ != nullptr) controller_->HideToTray();
+}
+
+void MonitorWindow::closeEvent(QCloseEvent* event) {
+    if (quitting_) {
+        event->accept();
+        return;
+    }
+    // The close box hides the window; only Quit ends the program.
+    event->ignore();
+    if (controller_ != nullptr) controller_->HideToTray();
+}
+
+void MonitorWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ++shownCount_;
+    emit changed();
+}
+
+void MonitorWindow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    ++hiddenCount_;
+    emit changed();
+}
+
+void MonitorWindow::ShowAbout() {
+    AboutBox about(this);
+    about.exec();
+}
+
+void MonitorWindow::ShowMessage(const char* text) {
+    QMessageBox::information(this, QStringLiteral("Tavrel"), QString::fromUtf8(text));
+}
+
+Answer MonitorWindow::AskYesNoCancel(const char* text) {
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Tavrel"), QString::fromUtf8(text),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    switch (answer) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        default:
+            return Answer::Other;
+    }
+}
+
+void MonitorWindow::Raise() {
+    if (isMinimized()) showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
+void MonitorWindow::HideToBottom() {
+    lower();
+    hide();
+}
+
+void MonitorWindow::Minimize() {
+    showMinimized();
+}
+
+void MonitorWindow::FlashCaption(bool invert) {
+    // The desktop's own attention mark (a flashing task-bar entry or caption) stays until the
+    // window is activated: ask once per alarm, not on every flash.
+    if (invert && !alerted_) QApplication::alert(this);
+    alerted_ = invert;
+}
+
+void MonitorWindow::SetReadout(Readout readout, const char* text) {
+    readouts_[static_cast<int>(readout)]->setText(QString::fromLatin1(text));
+    emit changed();
+}
+
+void MonitorWindow::SetDebugInfoCaption(const char* text) {
+    debug_->setText(QString::fromLatin1(text));
+    emit changed();
+}
+
+void MonitorWindow::SetCaptureNotice(const char* text) {
+    notice_->setText(QString::fromUtf8(text != nullptr ? text : ""));
+    FitToNotice();
+    emit changed();
+}
+
+void MonitorWindow::FitToNotice() {
+    const bool show = !notice_->text().isEmpty();
+    int height = baseSize_.height();
+    if (show) {
+        const int textHeight = notice_->heightForWidth(notice_->width());
+        notice_->resize(notice_->width(), textHeight);
+        height = notice_->y() + textHeight + fontMetrics().height() / 2;
+    }
+    notice_->setVisible(show);
+    setFixedSize(baseSize_.width(), std::max(height, baseSize_.height()));
+}
+
+bool MonitorWindow::StartTimer() {
+    timer_.start();
+    return timer_.isActive();
+}
+
+void MonitorWindow::StopTimer() {
+    timer_.stop();
+}
+
+void MonitorWindow::Close() {
+    // Not quit(): that asks every window to close, and this one would refuse.
+    quitting_ = true;
+    QCoreApplication::exit(0);
+}
+
+void MonitorWindow::GetFieldText(SettingId field, char* buffer, int size) {
+    if (buffer == nullptr || size <= 0) return;
+    const QByteArray text = fields_[static_cast<int>(field)]->text().toUtf8();
+    const int n = std::min(static_cast<int>(text.size()), size - 1);
+    std::memcpy(buffer, text.constData(), static_cast<std::size_t>(n));
+    buffer[n] = '\0';
+}
+
+void MonitorWindow::SetFieldInt(SettingId field, std::int32_t value) {
+    fields_[static_cast<int>(field)]->setText(QString::number(value));
+}
+
+void MonitorWindow::SetSetChecked(SetButton button, bool checked) {
+    (button == SetButton::Painful ? painful_ : normal_)->setChecked(checked);
+    emit changed();
+}
+
+void MonitorWindow::SetSaveEnabled(bool enabled) {
+    // A disabled button keeps no focus: hand it on, or the keyboard goes dead.
+    if (!enabled && save_->hasFocus()) focusNextChild();
+    save_->setEnabled(enabled);
+    emit changed();
+}
+
+}  // namespace tavrel::linux_qt

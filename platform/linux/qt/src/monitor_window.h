@@ -1,0 +1,116 @@
+// The main window on a Qt desktop: the eight settings fields, Quit and Save, the two set
+// buttons, the debugging read-outs and RESET, arranged as on Windows; and the window-system
+// operations that the platform-free controller asks of its window.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include <QDialog>
+#include <QTimer>
+
+#include "tavrel/main_window.h"
+#include "tavrel/settings_view.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tavrel {
+class MonitorController;
+}
+
+namespace tavrel::linux_qt {
+
+constexpr int kFieldCount = 8;
+
+class MonitorWindow final : public QDialog, public MainWindow, public SettingsView {
+    Q_OBJECT
+
+  public:
+    MonitorWindow();
+
+    // The controller that the widgets drive; set once, before the first event.
+    void Attach(MonitorController& controller);
+    // Runs after every tick: the shell's own periodic work rides on the same timer.
+    void SetAfterTick(std::function<void()> afterTick) { afterTick_ = std::move(afterTick); }
+    // Shows the About box over the window.
+    void ShowAbout();
+    bool quitting() const { return quitting_; }
+    // Lets the window close for good: the program is ending another way than by Quit.
+    void AllowClose() { quitting_ = true; }
+
+    // MainWindow
+    void ShowMessage(const char* text) override;
+    Answer AskYesNoCancel(const char* text) override;
+    void Raise() override;
+    void HideToBottom() override;
+    void Minimize() override;
+    void FlashCaption(bool invert) override;
+    void SetReadout(Readout readout, const char* text) override;
+    void SetDebugInfoCaption(const char* text) override;
+    void SetCaptureNotice(const char* text) override;
+    bool StartTimer() override;
+    void StopTimer() override;
+    void Close() override;
+
+    // SettingsView
+    void GetFieldText(SettingId field, char* buffer, int size) override;
+    void SetFieldInt(SettingId field, std::int32_t value) override;
+    void SetSetChecked(SetButton button, bool checked) override;
+    void SetSaveEnabled(bool enabled) override;
+
+    // What the test hook reads back.
+    QLineEdit* field(int index) const { return fields_[index]; }
+    QLabel* readout(int index) const { return readouts_[index]; }
+    QLabel* notice() const { return notice_; }
+    QPushButton* saveButton() const { return save_; }
+    QPushButton* quitButton() const { return quit_; }
+    QPushButton* debugButton() const { return debug_; }
+    QPushButton* resetButton() const { return reset_; }
+    QRadioButton* painfulRadio() const { return painful_; }
+    QRadioButton* normalRadio() const { return normal_; }
+    int shownCount() const { return shownCount_; }
+    int hiddenCount() const { return hiddenCount_; }
+
+  signals:
+    // Something that the window shows changed.
+    void changed();
+
+  public slots:
+    // Esc: to the tray, never the end of the program.
+    void reject() override;
+    // Enter reaches only the default button; nothing ends the window's run.
+    void accept() override {}
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Build();
+    void FitToNotice();
+
+    MonitorController* controller_ = nullptr;
+    std::array<QLineEdit*, kFieldCount> fields_{};
+    std::array<QLabel*, kReadoutCount> readouts_{};
+    QPushButton* save_ = nullptr;
+    QPushButton* quit_ = nullptr;
+    QPushButton* debug_ = nullptr;
+    QPushButton* reset_ = nullptr;
+    QRadioButton* painful_ = nullptr;
+    QRadioButton* normal_ = nullptr;
+    QLabel* notice_ = nullptr;
+    QSize baseSize_;
+    QTimer timer_;
+    std::function<void()> afterTick_;
+    bool quitting_ = false;
+    bool alerted_ = false;
+    int shownCount_ = 0;
+    int hiddenCount_ = 0;
+};
+
+}  // namespace tavrel::linux_qt

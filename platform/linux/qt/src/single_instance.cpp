@@ -1,0 +1,50 @@
+#include "single_instance.h"
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QLocalSocket>
+
+namespace tavrel::linux_qt {
+
+namespace {
+constexpr int kWaitMs = 1000;
+constexpr char kShowRequest[] = "show\n";
+}  // namespace
+
+QString InstanceSocketPath() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (QDir::isAbsolutePath(runtime) && QDir(runtime).exists()) {
+        return runtime + QStringLiteral("/tavrel.socket");
+    }
+    return QDir::tempPath() + QStringLiteral("/tavrel-%1.socket").arg(getuid());
+}
+
+bool SingleInstance::AskRunningToShow(const QString& path) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(kWaitMs)) return false;
+    socket.write(kShowRequest);
+    socket.waitForBytesWritten(kWaitMs);
+    socket.disconnectFromServer();
+    return true;
+}
+
+bool SingleInstance::Listen(const QString& path, std::function<void()> onShow) {
+    onShow_ = std::move(onShow);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    // Nobody answered, so a socket file left there is from a program that died.
+    QLocalServer::removeServer(path);
+    if (!server_.listen(path)) return false;
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server_.nextPendingConnection()) {
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->readAll().contains("show") && onShow_) onShow_();
+            });
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    return true;
+}
+
+}  // namespace tavrel::linux_qt
