@@ -1,0 +1,146 @@
+"""Runs the Linux program under a test's control on an X display, and reads its window.
+
+The program, started with TAVREL_TEST_DUMP=<file>, appends one JSON line whenever its
+window or tray icon changes: field texts, read-outs, buttons with their screen rectangles,
+visibility. Input comes from xdotool, which the program's X RECORD capture sees like a
+user's. Every program gets a folder of its own for XDG_CONFIG_HOME and XDG_RUNTIME_DIR.
+"""
+
+import json
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
+
+
+class Program:
+    def __init__(self, binary, config=None, env=None, display=None):
+        self.binary = binary
+        self.root = tempfile.mkdtemp(prefix="tavrel_linux_app_")
+        self.config_home = os.path.join(self.root, "config")
+        self.runtime = os.path.join(self.root, "run")
+        os.makedirs(self.runtime, mode=0o700)
+        self.config_file = os.path.join(self.config_home, "ZKV", "Tavrel.conf")
+        if config is not None:
+            os.makedirs(os.path.dirname(self.config_file))
+            with open(self.config_file, "w") as f:
+                f.write(config)
+        self.dump_file = os.path.join(self.root, "dump.jsonl")
+        self.log_file = os.path.join(self.root, "program.log")
+        self.env = dict(os.environ)
+        for name in ("WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "TAVREL_DISABLE_RECORD"):
+            self.env.pop(name, None)
+        self.env.update(
+            XDG_CONFIG_HOME=self.config_home,
+            XDG_RUNTIME_DIR=self.runtime,
+            TAVREL_TEST_DUMP=self.dump_file,
+            QT_QPA_PLATFORM="xcb",
+        )
+        if display is not None:
+            self.env["DISPLAY"] = display
+        self.env.update(env or {})
+        self.process = None
+
+    def start(self):
+        self.log = open(self.log_file, "w")
+        self.process = subprocess.Popen([self.binary], env=self.env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+        self.wait_for(lambda d: d["window"]["visible"] and d["readouts"]["tickCount"] != "---",
+                      timeout=15, what="the window with its first tick")
+        return self
+
+    def start_again(self, timeout=10):
+        """Starts a second program with the same environment; returns its exit code."""
+        return subprocess.run([self.binary], env=self.env, timeout=timeout,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+
+    def close(self):
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait(10)
+        if getattr(self, "log", None):
+            self.log.close()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    # What the window showed.
+    def history(self):
+        try:
+            with open(self.dump_file) as f:
+                lines = f.read().split("\n")
+        except FileNotFoundError:
+            return []
+        # The last element is the part after the last newline: empty, or a line still
+        # being written.
+        return [json.loads(line) for line in lines[:-1] if line]
+
+    def dump(self):
+        states = self.history()
+        if not states:
+            raise AssertionError("the program wrote no state yet")
+        return states[-1]
+
+    def wait_for(self, predicate, timeout=5.0, what="a condition"):
+        deadline = time.monotonic() + timeout
+        last = None
+        while time.monotonic() < deadline:
+            if self.process is not None and self.process.poll() is not None:
+                raise AssertionError(f"the program ended ({self.process.returncode}) while "
+                                     f"waiting for {what}; log: {self.read_log()}")
+            states = self.history()
+            if states:
+                last = states[-1]
+                if predicate(last):
+                    return last
+            time.sleep(0.05)
+        raise AssertionError(f"timed out waiting for {what}; last state: {last}")
+
+    def wait_for_exit(self, timeout=10.0):
+        return self.process.wait(timeout)
+
+    def read_log(self):
+        try:
+            with open(self.log_file) as f:
+                return f.read()
+        except OSError:
+            return ""
+
+    def config(self):
+        """The store file as a dict of sections; values as written."""
+        sections = {}
+        current = None
+        try:
+            with open(self.config_file) as f:
+                for line in f:
+                    line = line.rstrip("\n")
+                    if line.startswith("["):
+                        current = sections.setdefault(line.strip("[]"), {})
+                    elif "=" in line and current is not None:
+                        key, value = line.split("=", 1)
+                        current[key] = value
+        except FileNotFoundError:
+            pass
+        return sections
+
+    def total_distance(self, state=None):
+        return int((state or self.dump())["readouts"]["totalDistance"])
+
+    # Input.
+    def click_button(self, name):
+        x, y, w, h = self.dump()[name]["rect"]
+        xdotool("mousemove", x + w // 2, y + h // 2, "click", 1)
+
+    def focus_window(self):
+        xdotool("windowfocus", "--sync", self.dump()["window"]["id"])
+
+    def press_escape(self):
+        self.focus_window()
+        xdotool("key", "Escape")
+
+    def signal(self, number=signal.SIGTERM):
+        self.process.send_signal(number)
