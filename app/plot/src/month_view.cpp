@@ -1,0 +1,89 @@
+// The last days side by side: peak pain as a line, then keys and clicks, distance and alarms
+// as bars, one slot per day.
+#include <algorithm>
+#include <string>
+
+#include "chart_panel.h"
+#include "tavrel/history_views.h"
+
+namespace tavrel {
+
+namespace {
+
+using chart::Panel;
+
+constexpr double kMarker = 2;  // half the side of a day's peak-pain marker
+
+std::string MonthDayText(const LocalDate& date) {
+    const auto two = [](int v) {
+        return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10);
+    };
+    return two(date.month) + "-" + two(date.day);
+}
+
+}  // namespace
+
+PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
+    PlotScene scene;
+    scene.size = size;
+    const std::vector<PlotRect> areas = chart::StackPanels(size, {3, 2, 2, 1.5});
+    const double count = static_cast<double>(std::max<std::size_t>(days.size(), 1));
+
+    double painTop = 0, countTop = 0, distanceTop = 0, alarmTop = 0;
+    for (const DayTotals& d : days) {
+        painTop = std::max(painTop, static_cast<double>(d.painMax));
+        countTop = std::max({countTop, static_cast<double>(d.keys), static_cast<double>(d.clicks)});
+        distanceTop = std::max(distanceTop, static_cast<double>(d.movePx + d.dragPx));
+        alarmTop = std::max(alarmTop, static_cast<double>(d.alarms));
+    }
+    std::vector<Panel> panels;
+    panels.push_back(chart::AddPanel(scene, areas[0], 0, count, painTop,
+                                     {{"Peak pain", Ink::Pain}, {"per day", Ink::Text}}));
+    panels.push_back(
+        chart::AddPanel(scene, areas[1], 0, count, countTop,
+                        {{"Keys", Ink::Keys}, {"clicks", Ink::Clicks}, {"per day", Ink::Text}}));
+    panels.push_back(chart::AddPanel(scene, areas[2], 0, count, distanceTop,
+                                     {{"Moved", Ink::MoveDistance},
+                                      {"dragged", Ink::DragDistance},
+                                      {"pixels per day", Ink::Text}}));
+    panels.push_back(chart::AddPanel(scene, areas[3], 0, count, alarmTop,
+                                     {{"Alarms", Ink::Alarms}, {"per day", Ink::Text}}));
+    if (days.empty()) {
+        chart::AddNote(scene, panels[0], "No days to show");
+        return scene;
+    }
+
+    const double dayWidth = panels[0].area.width() / count;
+    const int every = chart::LabelEvery(dayWidth, EstimateTextWidth("00-00", chart::kFontSize),
+                                        {1, 2, 3, 5, 7, 10, 15, 30, 60, 90, 180, 365});
+    // Labelled from the newest day back, so that today always has its label.
+    for (std::size_t i = days.size(); i-- > 0;) {
+        if ((days.size() - 1 - i) % static_cast<std::size_t>(every) != 0) continue;
+        chart::AddXTick(scene, panels, static_cast<double>(i) + 0.5, MonthDayText(days[i].date));
+    }
+
+    const Panel& pain = panels[0];
+    PlotPolyline peak{{}, Ink::Pain, 1.5};
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        const DayTotals& d = days[i];
+        const double x = static_cast<double>(i);
+        const PlotPoint point{pain.X(x + 0.5), pain.Y(d.painMax)};
+        peak.points.push_back(point);
+        scene.bars.push_back(
+            {{point.x - kMarker, point.y - kMarker, point.x + kMarker, point.y + kMarker},
+             Ink::Pain});
+        chart::AddBar(scene, panels[1], x + 0.1, x + 0.5, 0, static_cast<double>(d.keys),
+                      Ink::Keys);
+        chart::AddBar(scene, panels[1], x + 0.5, x + 0.9, 0, static_cast<double>(d.clicks),
+                      Ink::Clicks);
+        const auto moved = static_cast<double>(d.movePx);
+        chart::AddBar(scene, panels[2], x + 0.1, x + 0.9, 0, moved, Ink::MoveDistance);
+        chart::AddBar(scene, panels[2], x + 0.1, x + 0.9, moved,
+                      moved + static_cast<double>(d.dragPx), Ink::DragDistance);
+        chart::AddBar(scene, panels[3], x + 0.2, x + 0.8, 0, d.alarms, Ink::Alarms);
+    }
+    if (peak.points.size() >= 2) scene.polylines.push_back(std::move(peak));
+    return scene;
+}
+
+}  // namespace tavrel

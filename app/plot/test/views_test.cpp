@@ -1,0 +1,189 @@
+// The day and 30-day views: where their parts land for an empty day, a day with one minute
+// and a very busy day, and that nothing leaves the scene or overlaps its neighbour label.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tavrel/history_views.h"
+
+namespace tavrel {
+namespace {
+
+constexpr PlotSize kSize{640, 420};
+
+bool Inside(const PlotRect& r, const PlotSize& size) {
+    return r.left >= 0 && r.top >= 0 && r.right <= size.width && r.bottom <= size.height &&
+           r.left <= r.right && r.top <= r.bottom;
+}
+
+// Everything in the scene, labels with their estimated extent, and no two labels on one
+// line overlapping.
+void ExpectWellLaidOut(const PlotScene& scene) {
+    const PlotSize& size = scene.size;
+    for (const PlotSpan& s : scene.spans) EXPECT_TRUE(Inside(s.rect, size));
+    for (const PlotBar& b : scene.bars) EXPECT_TRUE(Inside(b.rect, size));
+    for (const PlotLine& l : scene.lines) {
+        EXPECT_TRUE(Inside({std::min(l.from.x, l.to.x), std::min(l.from.y, l.to.y),
+                            std::max(l.from.x, l.to.x), std::max(l.from.y, l.to.y)},
+                           size));
+    }
+    for (const PlotPolyline& p : scene.polylines) {
+        EXPECT_GE(p.points.size(), 2u);
+        for (const PlotPoint& q : p.points) EXPECT_TRUE(Inside({q.x, q.y, q.x, q.y}, size));
+    }
+    std::vector<PlotRect> boxes;
+    for (const PlotLabel& l : scene.labels) {
+        const double w = EstimateTextWidth(l.text, l.size);
+        const double left = l.hAlign == HAlign::Left     ? l.anchor.x
+                            : l.hAlign == HAlign::Center ? l.anchor.x - w / 2
+                                                         : l.anchor.x - w;
+        const double top = l.vAlign == VAlign::Top      ? l.anchor.y
+                           : l.vAlign == VAlign::Middle ? l.anchor.y - l.size / 2
+                                                        : l.anchor.y - l.size;
+        const PlotRect box{left, top, left + w, top + l.size};
+        EXPECT_TRUE(Inside(box, size)) << l.text;
+        for (const PlotRect& other : boxes) {
+            const bool apart = box.right <= other.left || other.right <= box.left ||
+                               box.bottom <= other.top || other.bottom <= box.top;
+            EXPECT_TRUE(apart) << "\"" << l.text << "\" overlaps another label";
+        }
+        boxes.push_back(box);
+    }
+}
+
+std::vector<std::string> Texts(const PlotScene& scene) {
+    std::vector<std::string> texts;
+    for (const PlotLabel& l : scene.labels) texts.push_back(l.text);
+    return texts;
+}
+
+bool Has(const std::vector<std::string>& texts, const std::string& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(DayViewTest, AnEmptyDayShowsItsAxesAndSaysSo) {
+    DayDetail day;
+    day.totals.date = {2026, 12, 7};
+    const PlotScene scene = BuildDayView(day, kSize);
+    ExpectWellLaidOut(scene);
+    EXPECT_TRUE(scene.polylines.empty());
+    EXPECT_TRUE(scene.spans.empty());
+    EXPECT_TRUE(scene.bars.empty());
+    const std::vector<std::string> texts = Texts(scene);
+    EXPECT_TRUE(Has(texts, "No activity recorded"));
+    EXPECT_TRUE(Has(texts, "2026-12-07"));
+    EXPECT_TRUE(Has(texts, "0:00") && Has(texts, "24:00"));
+    EXPECT_TRUE(Has(texts, "4") && !Has(texts, "0.5")) << "counts get whole-number ticks";
+    ASSERT_EQ(scene.panels.size(), 3u);
+}
+
+TEST(DayViewTest, OneMinuteIsDrawnWhereItHappened) {
+    DayDetail day;
+    day.minutes.push_back({600, 50, 20, 100});  // 10:00, half the threshold, in alarm
+    day.hours[10].keys = 40;
+    day.hours[10].clicks = 10;
+    const PlotScene scene = BuildDayView(day, kSize);
+    ExpectWellLaidOut(scene);
+    const PlotRect& pain = scene.panels[0];
+    const auto xAt = [&](double minute) { return pain.left + minute / 1440 * pain.width(); };
+
+    ASSERT_EQ(scene.polylines.size(), 1u);
+    const std::vector<PlotPoint>& points = scene.polylines[0].points;
+    ASSERT_EQ(points.size(), 2u) << "a lone minute is a short level line, visible";
+    EXPECT_DOUBLE_EQ(points[0].x, xAt(600));
+    EXPECT_DOUBLE_EQ(points[1].x, xAt(601));
+    EXPECT_DOUBLE_EQ(points[0].y, pain.bottom - pain.height() / 2);
+
+    ASSERT_EQ(scene.spans.size(), 1u);
+    EXPECT_DOUBLE_EQ(scene.spans[0].rect.left, xAt(600));
+    EXPECT_DOUBLE_EQ(scene.spans[0].rect.top, pain.top);
+    const auto threshold = std::find_if(scene.lines.begin(), scene.lines.end(),
+                                        [](const PlotLine& l) { return l.ink == Ink::Threshold; });
+    ASSERT_NE(threshold, scene.lines.end());
+    EXPECT_DOUBLE_EQ(threshold->from.y, pain.top) << "a threshold of 100 tops a 0-100 axis";
+
+    // The keys' bar of 10:00 reaches the top of its axis, the clicks' a quarter of it.
+    std::vector<PlotBar> bars = scene.bars;
+    ASSERT_EQ(bars.size(), 2u);
+    const PlotRect& counts = scene.panels[1];
+    EXPECT_DOUBLE_EQ(bars[0].rect.top, counts.top);
+    EXPECT_DOUBLE_EQ(bars[1].rect.top, counts.bottom - counts.height() / 4);
+    EXPECT_GT(bars[0].rect.left, counts.left + 10.0 / 24 * counts.width());
+}
+
+TEST(DayViewTest, AVeryBusyDayStaysReadable) {
+    DayDetail day;
+    int runs = 0;
+    for (int m = 0; m < 1440; ++m) {
+        const bool alarm = (m / 90) % 2 == 1;
+        if (alarm && (m % 90) == 0) ++runs;
+        day.minutes.push_back({m, 40 + m % 300, alarm ? 600 : 0, m < 720 ? 150 : 200});
+    }
+    for (HourTotals& h : day.hours) {
+        h = {2000000, 150000, 900, 90000000, 12000000};
+    }
+    for (const PlotSize size : {kSize, PlotSize{320, 240}, PlotSize{1920, 1000}}) {
+        const PlotScene scene = BuildDayView(day, size);
+        ExpectWellLaidOut(scene);
+        ASSERT_EQ(scene.polylines.size(), 1u);
+        EXPECT_EQ(scene.polylines[0].points.size(), 2880u);
+        EXPECT_EQ(scene.spans.size(), static_cast<std::size_t>(runs));
+        EXPECT_EQ(std::count_if(scene.lines.begin(), scene.lines.end(),
+                                [](const PlotLine& l) { return l.ink == Ink::Threshold; }),
+                  2)
+            << "the threshold steps where it was changed";
+        EXPECT_TRUE(Has(Texts(scene), "2M")) << "large counts are shortened";
+    }
+}
+
+TEST(MonthViewTest, ThirtyDaysOneSlotEachAndTodayLabelled) {
+    std::vector<DayTotals> days(30);
+    for (int i = 0; i < 30; ++i) {
+        DayTotals& d = days[static_cast<std::size_t>(i)];
+        d.date = AddDays({2026, 12, 7}, i - 29);
+        if (i == 10) continue;  // a day off
+        d.keys = 20000 + i * 100;
+        d.clicks = 3000;
+        d.movePx = 900000;
+        d.dragPx = 50000;
+        d.painMax = 80 + i;
+        d.alarms = i % 4;
+    }
+    const PlotScene scene = BuildMonthView(days, kSize);
+    ExpectWellLaidOut(scene);
+    ASSERT_EQ(scene.polylines.size(), 1u);
+    EXPECT_EQ(scene.polylines[0].points.size(), 30u);
+    const PlotRect& pain = scene.panels[0];
+    EXPECT_DOUBLE_EQ(scene.polylines[0].points[10].y, pain.bottom) << "a day off peaks at 0";
+    EXPECT_DOUBLE_EQ(scene.polylines[0].points[29].x, pain.left + 29.5 / 30 * pain.width());
+    const std::vector<std::string> texts = Texts(scene);
+    EXPECT_TRUE(Has(texts, "12-07"));
+    EXPECT_TRUE(Has(texts, "Peak pain"));
+
+    for (const std::size_t n : {std::size_t{1}, std::size_t{0}}) {
+        const PlotScene small =
+            BuildMonthView(std::vector<DayTotals>(days.end() - n, days.end()), PlotSize{300, 200});
+        ExpectWellLaidOut(small);
+        EXPECT_TRUE(small.polylines.empty());
+        EXPECT_EQ(Has(Texts(small), "No days to show"), n == 0);
+    }
+}
+
+TEST(TotalsTextTest, GivesDistancesInPixelsAndMetresOnTheScreen) {
+    DayTotals t;
+    t.keys = 12345;
+    t.clicks = -2;
+    t.doubleClicks = 56;
+    t.movePx = 3780;  // one metre at 96 pixels per inch
+    t.dragPx = 1234567;
+    t.alarms = 3;
+    t.activeMinutes = 412;
+    EXPECT_EQ(DayTotalsText(t, 96),
+              "Keys 12 345, clicks -2, double-clicks 56\n"
+              "Moved 3 780 px (1.0 m), dragged 1 234 567 px (326.6 m)\n"
+              "Alarms 3, active minutes 412");
+    EXPECT_EQ(DayTotalsText(t, 0).find(" m)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tavrel
