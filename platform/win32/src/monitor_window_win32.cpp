@@ -95,15 +95,19 @@ BOOL MonitorWindow::OnInitDialog() {
     return TRUE;  // focus goes to the first control that takes it, the Threshold field
 }
 
+namespace {
+
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM result) {
+    if (GetPropA(hwnd, kMainWindowProperty) == nullptr) return TRUE;
+    *reinterpret_cast<HWND*>(result) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
 HWND FindRunningMainWindow() {
     HWND found = nullptr;
-    EnumWindows(
-        [](HWND hwnd, LPARAM result) -> BOOL {
-            if (GetPropA(hwnd, kMainWindowProperty) == nullptr) return TRUE;
-            *reinterpret_cast<HWND*>(result) = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
