@@ -225,5 +225,19 @@ TEST(DayFiguresTest, HoursTotalsAndAlarmsOfADayAndOfThirtyDays) {
     EXPECT_EQ(days[3].activeMinutes, 0);
 }
 
+TEST(ReadHistoryTest, StopsAtTheNextFileOnceCancelled) {
+    FakeHistoryFiles files;
+    for (int month = 1; month <= 3; ++month) {
+        files.files[{2024, month}] = std::string(kHistoryHeader) + "2024-0" +
+                                     std::to_string(month) + "-01T08:00+01:00,1,0,0,0,0,0,0,100\n";
+    }
+    std::atomic<bool> cancel{false};
+    EXPECT_EQ(ReadHistory(files, {2024, 2}, {2024, 3}, &cancel).minutes.size(), 2u);
+    cancel = true;
+    const HistoryLog log = ReadHistory(files, {2024, 1}, {2024, 3}, &cancel);
+    EXPECT_TRUE(log.cancelled);
+    EXPECT_TRUE(log.minutes.empty());
+}
+
 }  // namespace
 }  // namespace tavrel::testing
