@@ -8,6 +8,7 @@ Exits with 77 when there is no DISPLAY.
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -27,6 +28,19 @@ def screen_size():
     out = subprocess.run(["xdotool", "getdisplaygeometry"], check=True, capture_output=True,
                          text=True).stdout.split()
     return int(out[0]), int(out[1])
+
+
+def tray_icon_centre():
+    """Where the program's icon sits in the tray host: its embedded window's centre."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], check=True, capture_output=True,
+                          text=True).stdout
+    for line in tree.splitlines():
+        m = re.search(r'"tavrel": \("tavrel" "tavrel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                      r'\+(-?\d+)\+(-?\d+)', line)
+        if m and int(m.group(1)) < 64:
+            w, h, x, y = (int(g) for g in m.groups())
+            return x + w // 2, y + h // 2
+    raise AssertionError("no tray icon window of the program found")
 
 
 class AppTest(unittest.TestCase):
@@ -146,6 +160,29 @@ class AppTest(unittest.TestCase):
         self.assertGreaterEqual(p.total_distance(shown), 5000)
         self.assertNotEqual(int(shown["readouts"]["tickCount"]), ticks)
         self.assertIsNone(p.process.poll())
+
+    def test_tray_icon_shows_the_window_and_its_menu_sets_start_at_login(self):
+        p = self.start()
+        p.press_escape()
+        p.wait_for(lambda s: not s["window"]["visible"], 3, "the window hidden")
+        x, y = tray_icon_centre()
+        xdotool("mousemove", x, y, "click", 1)  # one activation is enough
+        p.wait_for(lambda s: s["window"]["visible"], 3, "the window shown from the tray")
+
+        autostart = os.path.join(p.config_home, "autostart", "tavrel.desktop")
+        for expected in (True, False):
+            xdotool("mousemove", x, y, "click", 3)
+            time.sleep(0.5)
+            xdotool("key", "l")  # "Start at &login"
+            deadline = time.monotonic() + 3
+            while os.path.exists(autostart) != expected and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertEqual(os.path.exists(autostart), expected)
+            if expected:
+                with open(autostart) as f:
+                    entry = f.read()
+                self.assertIn("[Desktop Entry]", entry)
+                self.assertIn('Exec="%s"' % BINARY, entry)
 
     def test_threshold_of_zero_raises_the_hidden_window(self):
         p = self.start(config="[Main]\nSet=Good\n\n[Good]\nThreshold=0\n")
