@@ -30,6 +30,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run: making the Wine prefix $WINEPREFIX (once)"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+    tavrel_prefix_fonts
     # Without a window manager Wine stalls on every hide of a managed window.
     [ -z "$headless" ] || wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 fi

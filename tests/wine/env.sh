@@ -24,6 +24,16 @@ tavrel_prefix_new() {
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    tavrel_prefix_fonts
+}
+
+# Wine draws the caption buttons with Marlett; a prefix whose font folder lacks it shows
+# letters instead of the glyphs. fonts-wine brings Wine's fonts; copied into the prefix's own
+# font folder, Wine uses them.
+tavrel_prefix_fonts() {
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
 }
 
 tavrel_wine_stop() {
