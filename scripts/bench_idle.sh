@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Idle cost of Tavrel under Wine beside a do-nothing Win32 program (tools/idle_floor: a window,
-# a tray icon and a 50 ms timer that does nothing), run at the same time in a prefix of its
-# own on a virtual display: CPU time of each program and its wineserver over an idle period
+# Idle cost of Tavrel under Wine beside two do-nothing Win32 programs (tools/idle_floor: a
+# window, a tray icon and a 50 ms timer that does nothing; and the same showing its tick count
+# in a label set on every tick), run at the same time, each in a prefix of its own, on a
+# virtual display: CPU time of each program and its wineserver over an idle period
 # with the windows shown and one with them hidden, and resident memory. Prints a table and
 # the ratios; exits with 1 when a target is missed.
 #
@@ -26,7 +27,7 @@ done
 . tests/wine/env.sh
 work=$(mktemp -d /tmp/tavrel-bench.XXXXXX)
 cleanup() {
-    for p in "$work/tavrel" "$work/floor"; do
+    for p in "$work/tavrel" "$work/floor" "$work/counter"; do
         [ -d "$p" ] && WINEPREFIX="$p" wineserver -k >/dev/null 2>&1 || true
     done
     unset WINEPREFIX
@@ -35,15 +36,15 @@ cleanup() {
 }
 trap cleanup EXIT
 TAVREL_KEEP_DISPLAY="" tavrel_display_start
-echo "bench: making two fresh Wine prefixes" >&2
-tavrel_prefix_new "$work/tavrel"
-tavrel_prefix_new "$work/floor"
-# Both servers start cold, with the programs.
-WINEPREFIX="$work/tavrel" wineserver -k >/dev/null 2>&1 || true
-WINEPREFIX="$work/floor" wineserver -k >/dev/null 2>&1 || true
+echo "bench: making three fresh Wine prefixes" >&2
+for p in tavrel floor counter; do
+    tavrel_prefix_new "$work/$p"
+    # Every server starts cold, with its program.
+    WINEPREFIX="$work/$p" wineserver -k >/dev/null 2>&1 || true
+done
 sleep 1
 
 echo "bench: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version)" >&2
 python3 tools/idle_floor/bench_idle.py --bin "$bin" \
-    --tavrel-prefix "$work/tavrel" --floor-prefix "$work/floor" \
+    --tavrel-prefix "$work/tavrel" --floor-prefix "$work/floor" --counter-prefix "$work/counter" \
     --shown "$shown" --hidden "$hidden"
