@@ -36,11 +36,17 @@ inline GeneratedYear GenerateYear(const std::string& name, Use use) {
     for (int d = 0; d < 365; ++d) {
         const LocalDate date = AddDays(first, d);
         const bool weekend = (DayNumber(date) + 4) % 7 >= 5;  // 1970-01-01 was a Thursday
-        for (int m = 0; m < 1440; ++m) {
+        // Summer time from 30 March to 26 October 2025: that night 02:00 to 02:59 comes twice.
+        const bool summer = DayNumber(date) >= DayNumber({2025, 3, 30}) &&
+                            DayNumber(date) < DayNumber({2025, 10, 26});
+        const bool fallBack = date == LocalDate{2025, 10, 26};
+        for (int step = 0; step < 1440 + (fallBack ? 60 : 0); ++step) {
+            const int m = fallBack && step >= 180 ? step - 60 : step;
+            const int offset = summer || (fallBack && step < 180) ? 120 : 60;
             const bool atDesk = !weekend && m >= 8 * 60 + 30 && m < 17 * 60 + 30 && m / 60 != 12;
             if (use == Use::Typical && !atDesk) continue;
             MinuteRecord r;
-            r.minute = {date, m / 60, m % 60, date.month >= 4 && date.month <= 10 ? 120 : 60};
+            r.minute = {date, m / 60, m % 60, offset};
             r.keys = next(300);
             r.clicks = next(40);
             r.doubleClicks = next(4);

@@ -56,6 +56,14 @@ std::size_t FirstAtOrAfter(const std::vector<HistoryMinute>& minutes, std::int64
     return static_cast<std::size_t>(it - minutes.begin());
 }
 
+// Files are written in time order; only a clock set back or a daylight-saving change brings
+// a key back. Stable, so that the later line's threshold wins.
+void SortByKey(std::vector<HistoryMinute>::iterator first,
+               std::vector<HistoryMinute>::iterator last) {
+    const auto byKey = [](const HistoryMinute& a, const HistoryMinute& b) { return a.key < b.key; };
+    if (!std::is_sorted(first, last, byKey)) std::stable_sort(first, last, byKey);
+}
+
 }  // namespace
 
 void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
@@ -82,12 +90,7 @@ void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
 }
 
 void MergeMinutes(std::vector<HistoryMinute>& minutes) {
-    const auto byKey = [](const HistoryMinute& a, const HistoryMinute& b) { return a.key < b.key; };
-    // Files are written in time order; only a clock set back or a daylight-saving change
-    // brings a key back. Stable, so that the later line's threshold wins.
-    if (!std::is_sorted(minutes.begin(), minutes.end(), byKey)) {
-        std::stable_sort(minutes.begin(), minutes.end(), byKey);
-    }
+    SortByKey(minutes.begin(), minutes.end());
     std::size_t kept = 0;
     for (std::size_t i = 0; i < minutes.size(); ++i) {
         const HistoryMinute& m = minutes[i];
@@ -124,7 +127,11 @@ HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const His
         if (!files.Read(month, text)) continue;
         // Room for every month at the size of the first saves copying a year over and over.
         if (log.minutes.empty()) log.minutes.reserve(text.size() / 40 * months.size());
+        const std::size_t start = log.minutes.size();
         ParseMonthText(text, log.minutes);
+        // Ordered month by month: the one autumn night with an hour twice does not cost a
+        // sort of the whole year.
+        SortByKey(log.minutes.begin() + static_cast<std::ptrdiff_t>(start), log.minutes.end());
     }
     MergeMinutes(log.minutes);
     return log;
