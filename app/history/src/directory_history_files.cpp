@@ -15,7 +15,8 @@ constexpr auto kAppendMode = std::ios::in | std::ios::out | std::ios::app | std:
 
 fs::path XdgHistoryFolder(const char* xdgDataHome, const char* home) {
     fs::path base;
-    if (xdgDataHome != nullptr && *xdgDataHome != '\0' && fs::path(xdgDataHome).is_absolute()) {
+    // Absolute in the POSIX sense the variable is defined in, whatever the host.
+    if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
         base = xdgDataHome;
     } else {
         base = fs::path(home != nullptr ? home : "") / ".local" / "share";
