@@ -65,6 +65,8 @@ class MonitorController {
     void OnDebugInfo();
 
     MonitorSettings& settings() { return settings_; }
+    // The one failure box every writer shares, the history recorder's too.
+    FailureNotice& notice() { return notice_; }
     PainModel& model() { return model_; }
     const WindowFlags& flags() const { return flags_; }
     const SamplingTick& tick() const { return tick_; }
