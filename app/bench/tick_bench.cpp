@@ -3,11 +3,7 @@
 // 50 ms and a store that accepts every write, so the figures are the program's own work.
 #include <benchmark/benchmark.h>
 
-#include "tavrel/alarm_presenter.h"
-#include "tavrel/failure_notice.h"
-#include "tavrel/readout_panel.h"
-#include "tavrel/sampling_tick.h"
-#include "tavrel/totals_keeper.h"
+#include "tavrel/tick_pipeline.h"
 
 namespace tavrel {
 namespace {
@@ -67,25 +63,16 @@ class NullStore : public SettingsStore {
     bool WriteString(const char*, const char*, const char*) override { return true; }
 };
 
-// The program's wiring of one tick.
+// The program's wiring of one tick over the null desktop.
 struct Pipeline {
     explicit Pipeline(PainModel& model)
-        : tick(desktop, desktop, model),
-          alarm(desktop, desktop, flags),
-          readouts(desktop, flags),
-          totals(store, model, notice) {
-        tick.AddListener(alarm);
-        tick.AddListener(readouts);
-        tick.AddListener(totals);
-    }
+        : wired(desktop, desktop, model, desktop, desktop, flags, store, notice) {}
     NullDesktop desktop;
     NullStore store;
     WindowFlags flags;
     FailureNotice notice{desktop};
-    SamplingTick tick;
-    AlarmPresenter alarm;
-    ReadoutPanel readouts;
-    TotalsKeeper totals;
+    TickPipeline wired;
+    SamplingTick& tick = wired.tick;
 };
 
 // A busy user: every tick moves the pointer and types, so the distance, pain and total

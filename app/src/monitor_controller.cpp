@@ -23,16 +23,8 @@ MonitorController::MonitorController(const MonitorRoles& roles)
       source_(roles.source),
       notice_(roles.window),
       settings_(roles.view, roles.window, notice_, roles.store, model_),
-      tick_(roles.clock, roles.source, model_),
-      alarm_(roles.window, roles.tray, flags_),
-      readouts_(roles.window, flags_),
-      totals_(roles.store, model_, notice_) {
-    // The order of the listeners is the order of the effects of one tick; the totals come
-    // last because a failure message lets further ticks run inside this one.
-    tick_.AddListener(alarm_);
-    tick_.AddListener(readouts_);
-    tick_.AddListener(totals_);
-}
+      pipeline_(roles.clock, roles.source, model_, roles.window, roles.tray, flags_, roles.store,
+                notice_) {}
 
 MonitorController::~MonitorController() {
     // Whatever ended the run, the tray icon must not outlive the program.
@@ -42,7 +34,7 @@ MonitorController::~MonitorController() {
 void MonitorController::Start(std::int32_t screenWidth) {
     flags_.raisedByAlarm = 0;
     capture_ = source_.Start();
-    totals_.Load();
+    pipeline_.totals.Load();
     model_.ResetPain();
     model_.screenWidth = static_cast<float>(screenWidth);
     settings_.SelectStoredSet();
@@ -50,7 +42,7 @@ void MonitorController::Start(std::int32_t screenWidth) {
     running_ = true;
     char tip[64];
     FormatTip(tip, model_.pain, capture_.health);
-    alarm_.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
+    pipeline_.alarm.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
     window_.SetCaptureNotice(capture_.reason);
     if (!window_.StartTimer()) window_.ShowMessage("Can't start Timer");
     flags_.hiddenByUser = 0;
@@ -58,10 +50,10 @@ void MonitorController::Start(std::int32_t screenWidth) {
 }
 
 void MonitorController::OnTimer() {
-    tick_.Run();
+    pipeline_.tick.Run();
     // A source can stop counting while running (a lost X connection): say so within a second.
     constexpr std::int32_t kStatusEvery = 20;
-    if (tick_.tickCount() % kStatusEvery == 0) UpdateCaptureStatus();
+    if (pipeline_.tick.tickCount() % kStatusEvery == 0) UpdateCaptureStatus();
 }
 
 void MonitorController::HideToTray() {
@@ -74,7 +66,7 @@ void MonitorController::HideToTray() {
         }
         return;
     }
-    alarm_.ShowAgain();
+    pipeline_.alarm.ShowAgain();
     window_.HideToBottom();
     flags_.hiddenByUser = 1;
     flags_.hiddenUndisturbed = 1;
@@ -84,7 +76,7 @@ void MonitorController::OnTrayPointed() {
     UpdateCaptureStatus();
     char tip[64];
     FormatTip(tip, model_.pain, capture_.health);
-    alarm_.SetTip(tip);
+    pipeline_.alarm.SetTip(tip);
 }
 
 void MonitorController::OnTrayActivated() {
@@ -96,16 +88,16 @@ void MonitorController::ShowWindow() {
     window_.Raise();
     flags_.hiddenByUser = 0;
     flags_.hiddenUndisturbed = 0;
-    readouts_.Refresh();
+    pipeline_.readouts.Refresh();
 }
 
 void MonitorController::OnTrayRestarted() {
-    if (running_) alarm_.ShowAgain();
+    if (running_) pipeline_.alarm.ShowAgain();
 }
 
 bool MonitorController::OnQuit() {
     if (settings_.QuerySaveSettings() == 0) return false;
-    tick_.EndSession(SessionEnd::Quit);
+    pipeline_.tick.EndSession(SessionEnd::Quit);
     Stop();
     window_.Close();
     return true;
@@ -113,7 +105,7 @@ bool MonitorController::OnQuit() {
 
 void MonitorController::OnSessionEnd() {
     if (!running_) return;
-    tick_.EndSession(SessionEnd::Logoff);
+    pipeline_.tick.EndSession(SessionEnd::Logoff);
     Stop();
 }
 

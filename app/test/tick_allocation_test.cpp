@@ -1,48 +1,12 @@
 // The tick runs twenty times a second for as long as the program runs: it must not touch the
-// heap. This binary replaces the global operator new to count every allocation.
+// heap. The counting operator new is linked into this binary.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
 
-#include "tavrel/alarm_presenter.h"
-#include "tavrel/failure_notice.h"
-#include "tavrel/readout_panel.h"
-#include "tavrel/sampling_tick.h"
+#include "tavrel/testing/allocation_counter.h"
 #include "tavrel/testing/simulated_clock.h"
-#include "tavrel/totals_keeper.h"
+#include "tavrel/tick_pipeline.h"
 
-namespace {
-long allocations = 0;
-}
-
-void* operator new(std::size_t size) {
-    ++allocations;
-    if (void* block = std::malloc(size == 0 ? 1 : size)) return block;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-    return ::operator new(size);
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++allocations;
-    return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return ::operator new(size, tag);
-}
-void operator delete(void* block) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block) noexcept {
-    std::free(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    std::free(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    std::free(block);
-}
 
 namespace tavrel {
 namespace {
@@ -108,16 +72,11 @@ TEST(TickAllocationTest, TicksOnEveryPathAllocateNothing) {
     flags.hiddenByUser = flags.hiddenUndisturbed = 1;
     idleMs = 0;
     FailureNotice notice{host};
-    SamplingTick tick{host, host, model};
-    AlarmPresenter alarm{host, host, flags};
-    ReadoutPanel readouts{host, flags};
-    TotalsKeeper totals{store, model, notice};
-    tick.AddListener(alarm);
-    tick.AddListener(readouts);
-    tick.AddListener(totals);
+    TickPipeline wired{host, host, model, host, host, flags, store, notice};
+    SamplingTick& tick = wired.tick;
     host.nested = &tick;
 
-    const long before = allocations;
+    const long before = testing::AllocationCount();
     for (int i = 0; i < 1200; ++i) {
         host.now = testing::Later(host.now, i % 7 == 0 ? 0 : 50);
         if (i % 300 == 0) host.now = testing::At(1, 0, 0, 0, 0, 7);  // now and then a skipped tick
@@ -128,7 +87,7 @@ TEST(TickAllocationTest, TicksOnEveryPathAllocateNothing) {
         host.next.clicks = (i % 5 == 0) ? 1 : 0;
         tick.Run();
     }
-    EXPECT_EQ(allocations - before, 0);
+    EXPECT_EQ(testing::AllocationCount() - before, 0);
     // The run went through every path.
     EXPECT_GT(host.effects, 1200);
     EXPECT_GT(host.raises, 0);
@@ -140,9 +99,9 @@ TEST(TickAllocationTest, TicksOnEveryPathAllocateNothing) {
 }
 
 TEST(TickAllocationTest, TheCounterSeesAllocations) {
-    const long before = allocations;
+    const long before = testing::AllocationCount();
     auto* block = new int(7);
-    EXPECT_EQ(allocations - before, 1);
+    EXPECT_EQ(testing::AllocationCount() - before, 1);
     delete block;
 }
 

@@ -20,6 +20,7 @@
 #include "tavrel/testing/fake_tray.h"
 #include "tavrel/testing/recording_store.h"
 #include "tavrel/testing/simulated_clock.h"
+#include "tavrel/tick_pipeline.h"
 #include "tavrel/totals_keeper.h"
 
 namespace tavrel {
@@ -57,26 +58,19 @@ class SamplingTickTest : public ::testing::Test {
         while (tick.tickCount() != count);
     }
 
-    // The controller's wiring, in its order.
+    // The program's wiring over the shared fakes.
     struct Pipeline {
         Pipeline(PainModel& model, WindowFlags& flags, FakeStore& store)
-            : tick(clock, source, model),
-              alarm(window, tray, flags),
-              readouts(window, flags),
-              totals(store, model, notice) {
-            tick.AddListener(alarm);
-            tick.AddListener(readouts);
-            tick.AddListener(totals);
-        }
+            : wired(clock, source, model, window, tray, flags, store, notice) {}
         SimulatedClock clock;
         FakeActivitySource source;
         FakeMainWindow window;
         FakeTray tray;
         FailureNotice notice{window};
-        SamplingTick tick;
-        AlarmPresenter alarm;
-        ReadoutPanel readouts;
-        TotalsKeeper totals;
+        TickPipeline wired;
+        SamplingTick& tick = wired.tick;
+        AlarmPresenter& alarm = wired.alarm;
+        ReadoutPanel& readouts = wired.readouts;
     };
 
     FakeStore store;

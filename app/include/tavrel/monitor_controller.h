@@ -14,6 +14,7 @@
 #include "tavrel/readout_panel.h"
 #include "tavrel/sampling_tick.h"
 #include "tavrel/settings_store.h"
+#include "tavrel/tick_pipeline.h"
 #include "tavrel/totals_keeper.h"
 #include "tavrel/tray.h"
 #include "tavrel/window_flags.h"
@@ -44,7 +45,7 @@ class MonitorController {
     MonitorController& operator=(const MonitorController&) = delete;
 
     // Hears every sample after the controller's own listeners; add before Start.
-    bool AddListener(SampleListener& listener) { return tick_.AddListener(listener); }
+    bool AddListener(SampleListener& listener) { return pipeline_.tick.AddListener(listener); }
 
     // Starts counting, reads the totals and the active settings set, puts the icon into the
     // notification area and starts the 50 ms timer.
@@ -69,9 +70,9 @@ class MonitorController {
     FailureNotice& notice() { return notice_; }
     PainModel& model() { return model_; }
     const WindowFlags& flags() const { return flags_; }
-    const SamplingTick& tick() const { return tick_; }
-    const ReadoutPanel& readouts() const { return readouts_; }
-    const AlarmPresenter& alarm() const { return alarm_; }
+    const SamplingTick& tick() const { return pipeline_.tick; }
+    const ReadoutPanel& readouts() const { return pipeline_.readouts; }
+    const AlarmPresenter& alarm() const { return pipeline_.alarm; }
     CaptureStatus captureStatus() const { return capture_; }
 
   private:
@@ -86,10 +87,7 @@ class MonitorController {
     WindowFlags flags_;
     FailureNotice notice_;
     MonitorSettings settings_;
-    SamplingTick tick_;
-    AlarmPresenter alarm_;
-    ReadoutPanel readouts_;
-    TotalsKeeper totals_;
+    TickPipeline pipeline_;
     CaptureStatus capture_;
     bool running_ = false;
     bool debugCaptionShows_ = true;  // the button offers "Show Debugging &Info"
