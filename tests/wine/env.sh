@@ -27,13 +27,14 @@ tavrel_prefix_new() {
     tavrel_prefix_fonts
 }
 
-# Wine draws the caption buttons with Marlett; a prefix whose font folder lacks it shows
-# letters instead of the glyphs. fonts-wine brings Wine's fonts; copied into the prefix's own
-# font folder, Wine uses them.
+# Wine draws the caption buttons with Marlett, and the dialogs name "MS Sans Serif", whose
+# bitmap font the registry points at in the prefix's font folder. Without them the buttons
+# show letters and a stand-in font with wider letters wraps labels and cuts them off.
+# fonts-wine brings Wine's fonts; copied into the prefix's font folder, Wine uses them.
 tavrel_prefix_fonts() {
     local fonts="$WINEPREFIX/drive_c/windows/Fonts"
     mkdir -p "$fonts"
-    cp -n /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
+    cp -n /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$fonts/" 2>/dev/null || true
 }
 
 tavrel_wine_stop() {
