@@ -7,11 +7,15 @@ import re
 import select
 import signal
 import subprocess
+import sys
 import time
 
 STORE_KEY = r"HKCU\Software\ZKV"
 APP_KEY = STORE_KEY + r"\Tavrel"
-QUIT_BUTTON = 1016
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir))
+from resource_ids import IDS  # noqa: E402  (the tests' folder is not a package)
+
+QUIT_BUTTON = IDS["IDC_QUIT"]
 IDNO = 7
 
 

@@ -25,8 +25,10 @@
 //   sleep MS
 //
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
-// dialog titled "Tavrel" that has the tick read-out 1002, which tells it from message boxes).
+// dialog titled "Tavrel" that has the tick read-out, which tells it from message boxes).
 #include <windows.h>
+
+#include "resource.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +39,7 @@
 
 namespace {
 
-constexpr int kTickReadout = 1002;
+constexpr int kTickReadout = IDC_TICK_COUNT;
 constexpr DWORD kSendTimeoutMs = 2000;
 
 struct Target {
