@@ -43,6 +43,8 @@ TrayIconQt::TrayIconQt(TrayActions actions) : actions_(std::move(actions)) {
     }
     connect(menu_.addAction(QStringLiteral("&Show Tavrel")), &QAction::triggered, this,
             [this] { actions_.show(); });
+    connect(menu_.addAction(QStringLiteral("&History...")), &QAction::triggered, this,
+            [this] { actions_.history(); });
     connect(menu_.addAction(QStringLiteral("&About Tavrel...")), &QAction::triggered, this,
             [this] { actions_.about(); });
     autostart_ = menu_.addAction(QStringLiteral("Start at &login"));
@@ -53,7 +55,6 @@ TrayIconQt::TrayIconQt(TrayActions actions) : actions_(std::move(actions)) {
         const QSignalBlocker block(autostart_);
         autostart_->setChecked(AutostartEnabled());
     });
-    menu_.addAction(QStringLiteral("&History..."))->setEnabled(false);  // comes with the history
     menu_.addSeparator();
     connect(menu_.addAction(QStringLiteral("&Quit")), &QAction::triggered, this,
             [this] { actions_.quit(); });
@@ -97,6 +98,9 @@ bool TrayIconQt::Available() {
 }
 
 bool TrayIconQt::AreaAppeared() {
+    // Asking costs a round trip to the X server. Once there is an area, Qt itself puts the
+    // icon back when the area's host restarts.
+    if (areaSeen_) return false;
     const bool now = QSystemTrayIcon::isSystemTrayAvailable();
     const bool appeared = now && !areaSeen_;
     areaSeen_ = now;

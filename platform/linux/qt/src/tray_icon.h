@@ -27,6 +27,7 @@ struct TrayActions {
     std::function<void()> pointed;  // the menu opens: the tip should be current
     std::function<void()> about;
     std::function<void()> quit;
+    std::function<void()> history;
 };
 
 class TrayIconQt final : public QObject, public Tray {
@@ -39,8 +40,8 @@ class TrayIconQt final : public QObject, public Tray {
     void Remove() override;
     bool Available() override;
 
-    // Called about once a second: true when a notification area has just appeared (its host
-    // started, or restarted), so that the icon can go in again.
+    // Called about once a second: true when a notification area has appeared where there was
+    // none at start, so that the icon can go in.
     bool AreaAppeared();
 
     // What the test hook reads back.
