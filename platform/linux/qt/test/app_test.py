@@ -237,7 +237,11 @@ class AppTest(unittest.TestCase):
     def test_lost_x_server_stores_the_totals_and_ends(self):
         if shutil.which("Xvfb") is None:
             self.skipTest("no Xvfb")
-        display = ":%d" % (150 + os.getpid() % 50)
+        number = 150 + os.getpid() % 50
+        while (os.path.exists("/tmp/.X%d-lock" % number) or
+               os.path.exists("/tmp/.X11-unix/X%d" % number)):
+            number += 1
+        display = ":%d" % number
         server = subprocess.Popen(["Xvfb", display, "-noreset", "-screen", "0", "800x600x24"],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
