@@ -38,7 +38,7 @@ class PlainRadioButton final : public QRadioButton {
     void nextCheckState() override {}
 };
 
-struct FieldSpec {
+struct FieldPlace {
     const char* name;
     const char* label;
     int labelX, labelY, labelW;
@@ -47,7 +47,7 @@ struct FieldSpec {
 };
 
 // In the order of SettingId, which is also the tab order.
-constexpr FieldSpec kFields[kFieldCount] = {
+constexpr FieldPlace kFields[kFieldCount] = {
     {"threshold", "&Threshold", 29, 17, 32, 15, true},
     {"decay", "&Decay", 29, 34, 32, 32, true},
     {"breakLimit", "&Break Limit", 25, 51, 36, 49, true},
@@ -58,7 +58,7 @@ constexpr FieldSpec kFields[kFieldCount] = {
     {"dragPain", "&Drag pain", 7, 135, 54, 133, false},
 };
 
-struct ReadoutSpec {
+struct ReadoutPlace {
     const char* name;
     const char* label;  // null: none
     int labelX, labelW;
@@ -68,7 +68,7 @@ struct ReadoutSpec {
 };
 
 // In the order of Readout.
-constexpr ReadoutSpec kReadouts[kReadoutCount] = {
+constexpr ReadoutPlace kReadouts[kReadoutCount] = {
     {"tickCount", nullptr, 0, 0, 65, 257, 31, 13, "---", 6},
     {"distance", "Distance", 39, 29, 74, 170, 23, 8, "000.00", 6},
     {"dragDistance", "Drag distance", 23, 45, 74, 200, 33, 8, "00000000", 8},
@@ -135,17 +135,17 @@ void MonitorWindow::Build() {
 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     for (int i = 0; i < kReadoutCount; ++i) {
-        const ReadoutSpec& spec = kReadouts[i];
-        if (spec.label != nullptr) {
-            boxes.push_back({RightLabel(spec.label, this), spec.labelX, spec.y, spec.labelW, 8});
+        const ReadoutPlace& place = kReadouts[i];
+        if (place.label != nullptr) {
+            boxes.push_back({RightLabel(place.label, this), place.labelX, place.y, place.labelW, 8});
         }
-        auto* value = new QLabel(QString::fromLatin1(spec.placeholder), this);
-        value->setObjectName(QString::fromLatin1(spec.name));
+        auto* value = new QLabel(QString::fromLatin1(place.placeholder), this);
+        value->setObjectName(QString::fromLatin1(place.name));
         value->setFont(fixed);
         value->setTextFormat(Qt::PlainText);
         value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         readouts_[i] = value;
-        boxes.push_back({value, spec.x, spec.y, spec.w, spec.h, spec.chars});
+        boxes.push_back({value, place.x, place.y, place.w, place.h, place.chars});
         if (i == static_cast<int>(Readout::TotalDistance)) {
             reset_ = new QPushButton(QStringLiteral("RESET"), this);
             reset_->setObjectName(QStringLiteral("reset"));
