@@ -27,6 +27,10 @@ trap 'kill "${app:-}" 2>/dev/null; tavrel_linux_display_stop' EXIT
 # Settings of this demonstration stay apart from the user's own.
 export XDG_CONFIG_HOME=${XDG_CONFIG_HOME:-$root/build/run-config}
 export XDG_DATA_HOME=${XDG_DATA_HOME:-$root/build/run-data}
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$root/build/run-runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 "$program" &
 app=$!
 for _ in $(seq 1 100); do
