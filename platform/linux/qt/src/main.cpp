@@ -2,6 +2,7 @@
 // around the platform-free controller.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -10,10 +11,15 @@
 #include <QStyleHints>
 
 #include "about_box.h"
+#include "history_test_dump.h"
+#include "history_window.h"
 #include "monitor_window.h"
 #include "session_end.h"
 #include "single_instance.h"
 #include "system_clock.h"
+#include "tavrel/directory_history_files.h"
+#include "tavrel/history_recorder.h"
+#include "tavrel/history_writer.h"
 #include "tavrel/ini_file_store.h"
 #include "tavrel/monitor_controller.h"
 #include "tavrel/x_record_source.h"
@@ -75,15 +81,24 @@ int main(int argc, char** argv) {
                                  hints->mouseDoubleClickDistance());
     SystemClock clock;
     MonitorWindow window;
+    const std::filesystem::path historyFolder =
+        XdgHistoryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+    DirectoryHistoryFiles historyFiles(historyFolder);
+    HistoryWriter historyWriter(historyFiles);
+    HistoryWindow history(clock, historyFolder);
     MonitorController* controller = nullptr;
     TrayIconQt tray(TrayActions{
         [&controller] { controller->OnTrayActivated(); },
         [&controller] { controller->OnTrayPointed(); },
         [&window] { window.ShowAbout(); },
         [&controller] { controller->OnQuit(); },
+        [&history] { history.Open(); },
     });
     MonitorController monitor(MonitorRoles{window, window, tray, clock, source, store});
     controller = &monitor;
+    // Hears every tick after the controller's own listeners; its failures share their box.
+    HistoryRecorder recorder(clock, historyWriter, monitor.notice());
+    if (!monitor.AddListener(recorder)) std::fprintf(stderr, "tavrel: no usage history kept\n");
     window.Attach(monitor);
 
     // About once a second: the tip follows the pain (no desktop tells when the pointer is
@@ -108,6 +123,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<TestDump> dump;
     const QString dumpPath = qEnvironmentVariable("TAVREL_TEST_DUMP");
     if (!dumpPath.isEmpty()) dump = std::make_unique<TestDump>(dumpPath, window, tray);
+    std::unique_ptr<HistoryTestDump> historyDump;
+    const QString historyDumpPath = qEnvironmentVariable("TAVREL_TEST_HISTORY_DUMP");
+    if (!historyDumpPath.isEmpty()) {
+        historyDump = std::make_unique<HistoryTestDump>(historyDumpPath, history);
+    }
 
     monitor.Start(ScreenWidth());
     window.show();

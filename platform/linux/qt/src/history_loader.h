@@ -1,0 +1,65 @@
+// Reads the usage history for the History window on a worker thread, so that the window stays
+// responsive while months of files are read; the figures come back on the GUI thread.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <QObject>
+
+#include "tavrel/history_calendar.h"
+#include "tavrel/history_log.h"
+
+namespace tavrel::linux_qt {
+
+constexpr int kHistoryDays = 30;
+
+enum class HistoryView { Day, ThirtyDays };
+
+struct HistoryQuery {
+    HistoryView view = HistoryView::Day;
+    LocalDate date;  // the day shown, or the last of the thirty
+};
+
+struct HistoryResult {
+    HistoryQuery query;
+    DayDetail day;                // the Day view's
+    std::vector<DayTotals> days;  // the 30-day view's, oldest first
+    double readMs = 0;            // reading and summing, on the worker
+};
+
+class HistoryLoader final : public QObject {
+    Q_OBJECT
+
+  public:
+    explicit HistoryLoader(std::filesystem::path folder);
+    // Stops a read under way at its next file and waits for it.
+    ~HistoryLoader() override;
+
+    // Reads for this query. A read still under way is told to stop: only the newest query is
+    // answered.
+    void Request(const HistoryQuery& query);
+    // Stops a read under way; nothing is answered.
+    void Cancel();
+    bool busy() const { return running_ || waiting_; }
+
+  signals:
+    // On the GUI thread.
+    void loaded(const tavrel::linux_qt::HistoryResult& result);
+
+  private:
+    void StartNext();
+    void Finished(const std::shared_ptr<HistoryResult>& result, bool cancelled);
+
+    std::filesystem::path folder_;
+    std::thread worker_;
+    std::shared_ptr<std::atomic<bool>> cancel_;
+    bool running_ = false;
+    bool waiting_ = false;  // a query waits for the worker to end
+    HistoryQuery next_;
+};
+
+}  // namespace tavrel::linux_qt

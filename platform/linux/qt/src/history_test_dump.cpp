@@ -1,0 +1,85 @@
+#include "history_test_dump.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "history_window.h"
+#include "plot_view.h"
+
+namespace tavrel::linux_qt {
+
+namespace {
+
+QJsonArray ScreenRect(const QWidget& widget, const QRectF& rect) {
+    const QRect r = rect.toAlignedRect();
+    const QPoint topLeft = widget.mapToGlobal(r.topLeft());
+    return QJsonArray{topLeft.x(), topLeft.y(), r.width(), r.height()};
+}
+
+QString DateText(const LocalDate& date) {
+    return QStringLiteral("%1-%2-%3")
+        .arg(date.year, 4, 10, QLatin1Char('0'))
+        .arg(date.month, 2, 10, QLatin1Char('0'))
+        .arg(date.day, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+HistoryTestDump::HistoryTestDump(const QString& path, HistoryWindow& window)
+    : path_(path), window_(window) {
+    connect(&window_, &HistoryWindow::changed, this, &HistoryTestDump::Schedule);
+    Schedule();
+}
+
+void HistoryTestDump::Schedule() {
+    if (scheduled_) return;
+    scheduled_ = true;
+    // After the chart's repaint, which a change schedules first.
+    QTimer::singleShot(50, this, &HistoryTestDump::Write);
+}
+
+void HistoryTestDump::Write() {
+    scheduled_ = false;
+    const PlotView& plot = window_.plot();
+    const PlotScene& scene = plot.scene();
+    QJsonArray panels;
+    for (const PlotRect& panel : scene.panels)
+        panels.append(ScreenRect(plot, plot.ToWidget(panel)));
+    QJsonObject buttons;
+    for (int i = 0; i < kHistoryButtonCount; ++i) {
+        const QPushButton& b = *window_.button(static_cast<HistoryButton>(i));
+        buttons.insert(b.objectName(), QJsonObject{{"text", b.text()},
+                                                   {"enabled", b.isEnabled()},
+                                                   {"checked", b.isChecked()},
+                                                   {"rect", ScreenRect(b, QRectF(b.rect()))}});
+    }
+    const QJsonObject dump{
+        {"serial", ++serial_},
+        {"visible", window_.isVisible()},
+        {"id", QString::number(window_.winId())},
+        {"rect", ScreenRect(window_, QRectF(window_.rect()))},
+        {"view", window_.view() == HistoryView::Day ? "day" : "30days"},
+        {"date", DateText(window_.date())},
+        {"loading", window_.loading()},
+        {"loaded", window_.hasResult()},
+        {"shownView", window_.shownQuery().view == HistoryView::Day ? "day" : "30days"},
+        {"shownDate", DateText(window_.shownQuery().date)},
+        {"readMs", window_.lastReadMs()},
+        {"totals", window_.totals().text()},
+        {"panels", panels},
+        {"polylines", static_cast<int>(scene.polylines.size())},
+        {"bars", static_cast<int>(scene.bars.size())},
+        {"buttons", buttons},
+    };
+    QFile file(path_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    file.write(QJsonDocument(dump).toJson(QJsonDocument::Compact) + '\n');
+}
+
+}  // namespace tavrel::linux_qt

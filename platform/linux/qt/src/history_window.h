@@ -1,0 +1,85 @@
+// The History window: a day's pain minute by minute with the threshold and the alarms, and its
+// hours' keys, clicks and distance, with the day's totals; or the last thirty days side by
+// side. Previous, Next and Today move through the days; "Open folder" shows the files.
+#pragma once
+
+#include <filesystem>
+
+#include <QWidget>
+
+#include "history_loader.h"
+#include "tavrel/clock.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tavrel::linux_qt {
+
+class PlotView;
+
+// The buttons, left to right.
+enum HistoryButton {
+    kDayButton,
+    kThirtyDaysButton,
+    kPreviousButton,
+    kNextButton,
+    kTodayButton,
+    kOpenFolderButton,
+    kHistoryButtonCount
+};
+
+class HistoryWindow final : public QWidget {
+    Q_OBJECT
+
+  public:
+    HistoryWindow(Clock& clock, std::filesystem::path folder);
+
+    // Shows the window in front and reads the files again; the first time at today's day.
+    void Open();
+
+    // What the test hook reads back.
+    HistoryView view() const { return query_.view; }
+    const LocalDate& date() const { return query_.date; }
+    bool loading() const { return loader_.busy(); }
+    bool hasResult() const { return hasResult_; }
+    const HistoryQuery& shownQuery() const { return shown_.query; }
+    double lastReadMs() const { return lastReadMs_; }
+    const PlotView& plot() const { return *plot_; }
+    const QLabel& totals() const { return *totals_; }
+    QPushButton* button(HistoryButton which) const { return buttons_[which]; }
+
+  signals:
+    // Something that the window shows changed.
+    void changed();
+
+  protected:
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void Build();
+    void Load();
+    void Show(const HistoryResult& result);
+    void SetView(HistoryView view);
+    void Step(int direction);
+    void GoToday();
+    void OpenFolder();
+    LocalDate Today();
+    void UpdateControls();
+
+    Clock& clock_;
+    std::filesystem::path folder_;
+    HistoryLoader loader_;
+    HistoryQuery query_;
+    HistoryResult shown_;
+    bool hasResult_ = false;
+    bool opened_ = false;
+    double lastReadMs_ = 0;
+    PlotView* plot_ = nullptr;
+    QLabel* heading_ = nullptr;
+    QLabel* totals_ = nullptr;
+    QPushButton* buttons_[kHistoryButtonCount] = {};
+};
+
+}  // namespace tavrel::linux_qt
