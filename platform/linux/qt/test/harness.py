@@ -25,6 +25,7 @@ class Program:
         self.root = tempfile.mkdtemp(prefix="tavrel_linux_app_")
         self.config_home = os.path.join(self.root, "config")
         self.runtime = os.path.join(self.root, "run")
+        self.data_home = os.path.join(self.root, "data")  # the usage history goes here
         os.makedirs(self.runtime, mode=0o700)
         self.config_file = os.path.join(self.config_home, "ZKV", "Tavrel.conf")
         if config is not None:
@@ -39,6 +40,7 @@ class Program:
         self.env.update(
             XDG_CONFIG_HOME=self.config_home,
             XDG_RUNTIME_DIR=self.runtime,
+            XDG_DATA_HOME=self.data_home,
             TAVREL_TEST_DUMP=self.dump_file,
             QT_QPA_PLATFORM="xcb",
         )

@@ -1,0 +1,314 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the usage history in the Linux program, on a real X server.
+
+Usage: history_test.py --bin PATH/tavrel [unittest arguments]
+Needs DISPLAY (an Xvfb started with -noreset) with a tray host such as trayer running, and
+ImageMagick's import for screenshots. Exits with 77 when there is no DISPLAY.
+
+The program started with TAVREL_TEST_HISTORY_DUMP=<file> appends a line of JSON whenever its
+History window changes: its day and view, the totals text, its buttons and the chart panels'
+rectangles on the screen. The charts themselves are checked in screenshots.
+"""
+
+import argparse
+import datetime
+import glob
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from app_test import tray_icon_centre
+from harness import Program, xdotool
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GENERATOR = os.path.join(HERE, "..", "..", "..", "..", "tools", "history",
+                         "make_sample_history.py")
+BINARY = None
+
+# DefaultRgb of the inks the charts draw their figures in.
+PAIN = (200, 40, 40)
+ALARM_SPAN = (255, 218, 218)
+KEYS = (52, 101, 164)
+CLICKS = (245, 150, 40)
+MOVED = (78, 154, 6)
+DRAGGED = (160, 200, 110)
+ALARMS = (204, 0, 0)
+
+
+def read_lines(folder):
+    """Every minute line of the folder's month files, as lists of strings."""
+    lines = []
+    for path in sorted(glob.glob(os.path.join(folder, "*.csv"))):
+        with open(path) as f:
+            lines += [line.split(",") for line in f.read().split("\n")[1:] if line]
+    return lines
+
+
+def group(count):
+    """A count as the window writes it: a space between groups of three digits."""
+    return "{:,}".format(count).replace(",", " ")
+
+
+def day_figures(lines, date):
+    """What the window should say of a day, from the file lines."""
+    day = [l for l in lines if l[0].startswith(date.isoformat())]
+    total = [sum(int(l[i]) for l in day) for i in range(1, 6)]
+    alarmed = {l[0][11:16] for l in day if int(l[7]) > 0}
+    runs = 0
+    for hhmm in alarmed:
+        minute = int(hhmm[:2]) * 60 + int(hhmm[3:])
+        before = "%02d:%02d" % divmod(minute - 1, 60)
+        runs += minute == 0 or before not in alarmed
+    return day, total, runs
+
+
+class Screenshot:
+    """A window's pixels, read through ImageMagick as a binary PPM."""
+
+    def __init__(self, window_id, origin):
+        data = subprocess.run(["import", "-window", str(window_id), "-depth", "8", "ppm:-"],
+                              check=True, capture_output=True).stdout
+        # One whitespace byte ends the header: the pixels may begin with bytes that look like it.
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
+        assert header, data[:20]
+        self.width, self.height = int(header[1]), int(header[2])
+        self.pixels = data[header.end():]
+        self.origin = origin  # the window's top left on the screen
+
+    def count(self, rect, rgb, tolerance=0):
+        """Pixels inside a screen rectangle within `tolerance` of the colour on every channel."""
+        x0, y0, w, h = rect
+        x0 -= self.origin[0]
+        y0 -= self.origin[1]
+        n = 0
+        for y in range(max(0, y0), min(self.height, y0 + h)):
+            row = self.pixels[3 * y * self.width:3 * (y + 1) * self.width]
+            for x in range(max(0, x0), min(self.width, x0 + w)):
+                p = row[3 * x:3 * x + 3]
+                if (abs(p[0] - rgb[0]) <= tolerance and abs(p[1] - rgb[1]) <= tolerance and
+                        abs(p[2] - rgb[2]) <= tolerance):
+                    n += 1
+        return n
+
+
+def history_states(path):
+    try:
+        with open(path) as f:
+            return [json.loads(line) for line in f.read().split("\n")[:-1] if line]
+    except FileNotFoundError:
+        return []
+
+
+class HistoryTest(unittest.TestCase):
+    def setUp(self):
+        self.programs = []
+
+    def tearDown(self):
+        for program in self.programs:
+            program.close()
+
+    def start(self, env=None, seed=None):
+        program = Program(BINARY, env=env)
+        self.programs.append(program)
+        program.history_folder = os.path.join(program.data_home, "tavrel", "history")
+        program.history_dump = os.path.join(program.root, "history.jsonl")
+        program.env["TAVREL_TEST_HISTORY_DUMP"] = program.history_dump
+        if seed is not None:
+            # This month and the one before, so that the last thirty days are all there.
+            today = datetime.date.today()
+            before = today.replace(day=1) - datetime.timedelta(days=1)
+            for month in (before, today):
+                subprocess.run([sys.executable, GENERATOR, "--out", program.history_folder,
+                                "--month", month.strftime("%Y-%m"), "--seed", str(seed)],
+                               check=True, stdout=subprocess.DEVNULL)
+        return program.start()
+
+    def wait_history(self, p, predicate, what, timeout=10):
+        deadline = time.monotonic() + timeout
+        last = None
+        while time.monotonic() < deadline:
+            states = history_states(p.history_dump)
+            if states:
+                last = states[-1]
+                if predicate(last):
+                    time.sleep(0.3)  # the chart's paint comes after the change
+                    return history_states(p.history_dump)[-1]
+            time.sleep(0.05)
+        raise AssertionError(f"timed out waiting for {what}; last state: {last}")
+
+    def shows(self, p, view, date):
+        return self.wait_history(
+            p, lambda s: s["visible"] and not s["loading"] and s["shownView"] == view and
+            s["shownDate"] == date.isoformat() and s["date"] == date.isoformat(),
+            f"the {view} view of {date}")
+
+    def click(self, state, button):
+        x, y, w, h = state["buttons"][button]["rect"]
+        xdotool("mousemove", x + w // 2, y + h // 2, "click", 1)
+
+    def test_input_then_quit_leaves_exactly_that_input_in_this_months_file(self):
+        # The pointer moves along the axes only, so that every distance is a whole number of
+        # pixels and the file's rounded figures must add up to the program's own total.
+        xdotool("mousemove", 0, 0)
+        p = self.start()
+        before = p.dump()["readouts"]
+        xdotool("mousemove", 0, 500)
+        xdotool("mousemove", 200, 500)
+        xdotool("mousedown", 1)
+        xdotool("mousemove", 200, 640)
+        xdotool("mouseup", 1)
+        p.wait_for(lambda s: s["readouts"]["clicks"] == " 1  0", 3, "the click after the drag")
+        time.sleep(0.8)  # beyond any double-click time
+        xdotool("click", "--repeat", 2, "--delay", 80, 1)
+        p.wait_for(lambda s: s["readouts"]["clicks"] == " 1  1", 3, "a double-click")
+        time.sleep(0.8)
+        xdotool("click", 3)
+        p.wait_for(lambda s: s["readouts"]["clicks"] == " 2  1", 3, "a right click")
+        for _ in range(5):
+            xdotool("key", "F12")  # does nothing in the window
+        p.wait_for(lambda s: int(s["readouts"]["totalKeys"]) - int(before["totalKeys"]) == 5,
+                   3, "five keys")
+        # Quit from the keyboard: a pointer move or click to reach the button would race the
+        # end of the program.
+        p.focus_window()
+        xdotool("key", "alt+q")
+        self.assertEqual(p.wait_for_exit(5), 0)
+
+        stored = p.config()["Main"]
+        files = sorted(os.listdir(p.history_folder))
+        self.assertIn(time.strftime("%Y-%m") + ".csv", files)
+        lines = read_lines(p.history_folder)
+        sums = [sum(int(l[i]) for l in lines) for i in range(1, 6)]
+        keys, clicks, double_clicks, moved, dragged = sums
+        self.assertEqual(keys, int(stored["TotalKeys"]) - int(before["totalKeys"]))
+        self.assertGreaterEqual(keys, 5)
+        self.assertEqual((clicks, double_clicks), (2, 1))
+        self.assertEqual((moved + dragged) * 10,
+                         int(stored["Distance"]) - int(before["totalDistance"]))
+        self.assertEqual((moved, dragged), (700, 140))
+        self.assertTrue(all(l[8] == "100" for l in lines), lines)
+
+    def test_history_window_from_the_tray_shows_a_seeded_month(self):
+        if shutil.which("import") is None:
+            self.skipTest("no ImageMagick import")
+        fake_bin = tempfile.mkdtemp(prefix="tavrel_fake_bin_")
+        self.addCleanup(shutil.rmtree, fake_bin, True)
+        opened = self.fake_file_manager(fake_bin)
+        p = self.start(seed=11, env={"PATH": fake_bin + ":" + os.environ["PATH"]})
+        today = datetime.date.today()
+        # A day without lines: one the generator filled, emptied here.
+        empty = today - datetime.timedelta(days=2)
+        for path in glob.glob(os.path.join(p.history_folder, "*.csv")):
+            with open(path) as f:
+                kept = [l for l in f.read().split("\n") if not l.startswith(empty.isoformat())]
+            with open(path, "w") as f:
+                f.write("\n".join(kept))
+        lines = read_lines(p.history_folder)
+        recent = [today - datetime.timedelta(days=n) for n in range(3, 10)]
+        busy = max(recent, key=lambda d: day_figures(lines, d)[1][0])
+
+        p.press_escape()  # the main window out of the way of the screenshots
+        p.wait_for(lambda s: not s["window"]["visible"], 3, "the main window hidden")
+        x, y = tray_icon_centre()
+        xdotool("mousemove", x, y, "click", 3)
+        time.sleep(0.5)
+        xdotool("key", "h")  # "&History..."
+        state = self.shows(p, "day", today)
+        self.assertTrue(state["buttons"]["day"]["checked"])
+        self.assertFalse(state["buttons"]["next"]["enabled"], "no days after today")
+
+        for _ in range((today - busy).days):
+            self.click(state, "previous")
+            time.sleep(0.15)
+        state = self.shows(p, "day", busy)
+        day, (keys, clicks, dcs, moved, dragged), alarms = day_figures(lines, busy)
+        self.assertGreater(keys, 5000, "a working day among the last week")
+        # The reader took every generated line: the totals are the file's sums.
+        text = state["totals"]
+        self.assertIn("Keys %s, clicks %s, double-clicks %s\n" % (group(keys), group(clicks),
+                                                                 group(dcs)), text)
+        self.assertIn("Moved %s px (" % group(moved), text)
+        self.assertIn("dragged %s px (" % group(dragged), text)
+        self.assertTrue(text.endswith("Alarms %d, active minutes %d" % (alarms, len(day))),
+                        text)
+        shot = self.screenshot(state)
+        pain, counts, distance = state["panels"]
+        self.assertGreater(shot.count(pain, PAIN, 12), 200, "the pain curve")
+        self.assertGreater(shot.count(counts, KEYS), 500, "keys per hour")
+        self.assertGreater(shot.count(counts, CLICKS), 50, "clicks per hour")
+        self.assertGreater(shot.count(distance, MOVED), 500, "distance per hour")
+        if alarms:
+            self.assertGreater(shot.count(pain, ALARM_SPAN), 20, "the alarm's band")
+
+        self.click(state, "next")
+        self.click(state, "previous")  # at once: only the newest request is shown
+        self.assertEqual(self.shows(p, "day", busy)["totals"], text)
+
+        for _ in range((empty - busy).days):
+            self.click(state, "next")
+            time.sleep(0.15)
+        state = self.shows(p, "day", empty)
+        self.assertTrue(state["totals"].startswith("Keys 0, clicks 0, double-clicks 0\n"))
+        shot = self.screenshot(state)
+        for panel in state["panels"]:
+            for ink in (PAIN, ALARM_SPAN, KEYS, CLICKS, MOVED, DRAGGED):
+                self.assertEqual(shot.count(panel, ink, 12), 0, "nothing drawn on an empty day")
+
+        self.click(state, "thirtyDays")
+        state = self.shows(p, "30days", empty)
+        shot = self.screenshot(state)
+        peak, counts, distance, alarm_bars = state["panels"]
+        self.assertGreater(shot.count(peak, PAIN, 12), 100, "the peak pain line")
+        self.assertGreater(shot.count(counts, KEYS), 500)
+        self.assertGreater(shot.count(distance, MOVED), 500)
+        first = empty - datetime.timedelta(days=29)
+        month_alarms = sum(day_figures(lines, first + datetime.timedelta(days=n))[2]
+                           for n in range(30))
+        self.assertEqual(shot.count(alarm_bars, ALARMS) > 0, month_alarms > 0)
+
+        self.click(state, "openFolder")
+        deadline = time.monotonic() + 5
+        while not os.path.exists(opened) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        with open(opened) as f:
+            self.assertEqual(f.read().strip(), "file://" + p.history_folder)
+
+        xdotool("windowfocus", "--sync", state["id"])
+        xdotool("key", "Escape")
+        self.wait_history(p, lambda s: not s["visible"], "the window closed")
+
+    def fake_file_manager(self, folder):
+        """An xdg-open that writes down what it was asked to open."""
+        record = os.path.join(folder, "opened")
+        script = os.path.join(folder, "xdg-open")
+        with open(script, "w") as f:
+            f.write('#!/bin/sh\necho "$1" > "%s.tmp" && mv "%s.tmp" "%s"\n' %
+                    (record, record, record))
+        os.chmod(script, 0o755)
+        return record
+
+    def screenshot(self, state):
+        return Screenshot(state["id"], state["rect"][:2])
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    args, rest = parser.parse_known_args()
+    if not os.environ.get("DISPLAY"):
+        print("no DISPLAY: skipped")
+        return 77
+    global BINARY
+    BINARY = os.path.abspath(args.bin)
+    program = unittest.main(argv=[sys.argv[0], *rest], exit=False)
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
