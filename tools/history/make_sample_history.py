@@ -128,7 +128,11 @@ def make_day(rng, weekday):
             if rng.random() < 0.12:
                 t += rng.randint(1, 5)  # away for a moment: pain falls below 1, no line
                 continue
-            minutes[t] = active_minute(rng, activity if weekday < 5 else "reading")
+            m = active_minute(rng, activity if weekday < 5 else "reading")
+            # Pain builds up and falls off over a few minutes rather than jumping.
+            if t - 1 in minutes:
+                m.pain_max = max(1, (minutes[t - 1].pain_max * 3 + m.pain_max * 2) // 5)
+            minutes[t] = m
             t += 1
     return minutes
 
