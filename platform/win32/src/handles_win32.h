@@ -118,4 +118,45 @@ class OwnedWindow {
     HWND hwnd_ = nullptr;
 };
 
+// A pen, brush, font or bitmap, deleted with its guard.
+template <class Handle>
+class GdiObject {
+  public:
+    GdiObject() = default;
+    explicit GdiObject(Handle handle) : handle_(handle) {}
+    ~GdiObject() { reset(); }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = other.handle_;
+            other.handle_ = nullptr;
+        }
+        return *this;
+    }
+    Handle get() const { return handle_; }
+    void reset() {
+        if (handle_) DeleteObject(handle_);
+        handle_ = nullptr;
+    }
+
+  private:
+    Handle handle_ = nullptr;
+};
+
+// An object selected into a device context for the guard's life: a selected object may not
+// be deleted, so the guard goes before the object's own.
+class Selection {
+  public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~Selection() { SelectObject(dc_, previous_); }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
 }  // namespace tavrel::win32

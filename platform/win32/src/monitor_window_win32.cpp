@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "control_ids.h"
+#include "history_texts_win32.h"
 #include "resource.h"
 
 namespace tavrel::win32 {
@@ -56,7 +57,17 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
     : DialogBase(IDD_TAVREL_DIALOG),
       appIcon_(
           LoadIconA(Application::instance()->instanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
-      controller_(MonitorRoles{*this, *this, *this, clock_, source_, store}) {}
+      historyFolder_(LocalHistoryFolder()),
+      historyFiles_(historyFolder_),
+      historyWriter_(historyFiles_),
+      controller_(MonitorRoles{*this, *this, *this, clock_, source_, store}),
+      historyWindow_(historyFolder_, clock_) {
+    // Without a folder there is nowhere to keep the minutes: the program runs without them.
+    if (!historyFolder_.empty()) {
+        historyRecorder_.emplace(clock_, historyWriter_, controller_.notice());
+        controller_.AddListener(*historyRecorder_);
+    }
+}
 
 DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
     using W = MonitorWindow;
@@ -89,7 +100,7 @@ void MonitorWindow::BindControls() {
 BOOL MonitorWindow::OnInitDialog() {
     DialogBase::OnInitDialog();
     SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
-    AddAboutMenuItem();
+    AddSystemMenuItems();
     LoadIcons();
     controller_.Start(GetSystemMetrics(SM_CXSCREEN));
     return TRUE;  // focus goes to the first control that takes it, the Threshold field
@@ -120,7 +131,7 @@ void ShowRunningMainWindow() {
     SendMessageTimeoutA(running, ShowRunningMessage(), 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
 }
 
-void MonitorWindow::AddAboutMenuItem() {
+void MonitorWindow::AddSystemMenuItems() {
     HMENU menu = GetSystemMenu(hwnd(), FALSE);
     if (!menu) return;
     char text[64] = {};
@@ -128,23 +139,30 @@ void MonitorWindow::AddAboutMenuItem() {
     if (text[0] == '\0') return;
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
+    AppendMenuA(menu, MF_STRING, kHistoryMenuCommand, kHistoryMenuText);
 }
 
 void MonitorWindow::LoadIcons() {
     HINSTANCE instance = Application::instance()->instanceHandle();
     for (int i = 0; i < 8; ++i) {
         trayIcons_[i] = OwnedIcon(static_cast<HICON>(
-            LoadImageA(instance, MAKEINTRESOURCEA(ResourceOf(static_cast<TrayIcon>(i))),
-                       IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+            LoadImageA(instance, MAKEINTRESOURCEA(ResourceOf(static_cast<TrayIcon>(i))), IMAGE_ICON,
+                       16, 16, LR_DEFAULTCOLOR)));
     }
     SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon_));
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon_));
 }
 
+void MonitorWindow::ShowAbout() {
+    AboutDialog about;
+    about.DoModal(hwnd());
+}
+
 void MonitorWindow::OnSysCommand(unsigned id) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
-        AboutDialog about;
-        about.DoModal(hwnd());
+        ShowAbout();
+    } else if ((id & 0xFFF0) == kHistoryMenuCommand) {
+        OpenHistory();
     } else {
         Default();  // Move as usual; Close becomes the Cancel command
     }
@@ -171,8 +189,46 @@ void MonitorWindow::OnPaint() {
 void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
     if (mouseMessage == WM_LBUTTONDBLCLK) {
         controller_.OnTrayActivated();
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        ShowTrayMenu();
     } else {
         controller_.OnTrayPointed();
+    }
+}
+
+void MonitorWindow::ShowTrayMenu() {
+    enum Item : UINT { kShow = 1, kHistory, kAbout, kQuit };
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) return;
+    AppendMenuA(menu, MF_STRING, kShow, "&Show Tavrel");
+    AppendMenuA(menu, MF_STRING, kHistory, kHistoryMenuText);
+    AppendMenuA(menu, MF_STRING, kAbout, "&About Tavrel...");
+    AppendMenuA(menu, MF_STRING, kQuit, "&Quit");
+    SetMenuDefaultItem(menu, kShow, FALSE);  // what a double-click does
+    POINT at;
+    GetCursorPos(&at);
+    // The documented idiom: without the foreground the menu stays open when the user clicks
+    // elsewhere, and without the posted message it closes at once the second time.
+    SetForegroundWindow(hwnd());
+    const UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x,
+                                       at.y, 0, hwnd(), nullptr);
+    PostMessageA(hwnd(), WM_NULL, 0, 0);
+    DestroyMenu(menu);
+    switch (chosen) {
+        case kShow:
+            controller_.OnTrayActivated();
+            break;
+        case kHistory:
+            OpenHistory();
+            break;
+        case kAbout:
+            ShowAbout();
+            break;
+        case kQuit:
+            controller_.OnQuit();
+            break;
+        default:
+            break;  // dismissed
     }
 }
 

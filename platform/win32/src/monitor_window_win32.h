@@ -5,10 +5,17 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <filesystem>
+#include <optional>
+
 #include "framework_win32.h"
 #include "handles_win32.h"
+#include "history_window_win32.h"
 #include "hook_activity_source.h"
 #include "system_clock.h"
+#include "tavrel/directory_history_files.h"
+#include "tavrel/history_recorder.h"
+#include "tavrel/history_writer.h"
 #include "tavrel/monitor_controller.h"
 
 namespace tavrel::win32 {
@@ -18,6 +25,11 @@ namespace tavrel::win32 {
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTimerId = 10;
 constexpr UINT kTimerPeriodMs = 50;
+// System-menu command that opens the History window, listed under the About entry; the low
+// four bits stay clear as the system reserves them.
+constexpr UINT kHistoryMenuCommand = 0x0020;
+constexpr char kHistoryMenuText[] = "&History...";
+
 // A second start asks the running window to show itself with this registered message.
 constexpr char kShowRunningMessage[] = "Tavrel.ShowRunningWindow";
 
@@ -85,8 +97,11 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void OnOK() override {}
 
   private:
-    void AddAboutMenuItem();
+    void AddSystemMenuItems();
     void LoadIcons();
+    void ShowTrayMenu();
+    void ShowAbout();
+    void OpenHistory() { historyWindow_.Open(); }
     void OnSysCommand(unsigned id);
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
@@ -111,7 +126,14 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     NotifyIcon trayIcon_;
     SystemClock clock_;
     HookActivitySource source_;
+    // The history's writer and recorder are there before the controller starts calling them
+    // and stay until it is gone.
+    std::filesystem::path historyFolder_;
+    DirectoryHistoryFiles historyFiles_;
+    HistoryWriter historyWriter_;
+    std::optional<HistoryRecorder> historyRecorder_;  // needs the controller's notice
     MonitorController controller_;
+    HistoryWindow historyWindow_;  // goes first: its reads must not outlast the program
 };
 
 }  // namespace tavrel::win32

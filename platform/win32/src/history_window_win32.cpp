@@ -1,0 +1,368 @@
+#include "history_window_win32.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <system_error>
+#include <utility>
+
+#include "history_texts_win32.h"
+#include "plot_painter_win32.h"
+#include "tavrel/history_views.h"
+
+namespace tavrel::win32 {
+
+namespace {
+
+constexpr wchar_t kPlotClass[] = L"TavrelHistoryPlot";
+// A worker's figures arrive as this message, the result in the LPARAM.
+constexpr UINT kLoadedMessage = WM_APP + 20;
+
+// The layout, in units of 1/96 inch.
+constexpr double kMargin = 8;
+constexpr double kButtonHeight = 26;
+constexpr double kGap = 6;
+constexpr double kGroupGap = 16;
+constexpr double kClientWidth = 820;
+constexpr double kClientHeight = 600;
+
+struct ButtonSpec {
+    int id;
+    const wchar_t* text;
+    double width;
+    DWORD style;
+};
+
+constexpr DWORD kViewStyle = BS_AUTORADIOBUTTON | BS_PUSHLIKE;
+constexpr ButtonSpec kButtons[] = {
+    {kHistoryDayButton, L"&Day", 64, kViewStyle | WS_GROUP},
+    {kHistoryThirtyDaysButton, L"&30 days", 72, kViewStyle},
+    {kHistoryPreviousButton, L"&Previous", 80, BS_PUSHBUTTON | WS_GROUP},
+    {kHistoryNextButton, L"&Next", 80, BS_PUSHBUTTON},
+    {kHistoryTodayButton, L"&Today", 72, BS_PUSHBUTTON},
+    {kHistoryOpenFolderButton, L"Open &folder", 100, BS_PUSHBUTTON},
+};
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(std::filesystem::path folder, Clock& clock)
+    : folder_(std::move(folder)), clock_(clock), loader_(folder_, kLoadedMessage) {}
+
+HistoryWindow::~HistoryWindow() {
+    if (hwnd_ != nullptr) DestroyWindow(hwnd_);
+}
+
+bool HistoryWindow::RegisterClasses(HINSTANCE instance) {
+    WNDCLASSEXW existing = {};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, kHistoryWindowClass, &existing)) return true;
+    WNDCLASSEXW window = {};
+    window.cbSize = sizeof window;
+    window.lpfnWndProc = WindowProc;
+    window.hInstance = instance;
+    window.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));  // the program's icon
+    window.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window.lpszClassName = kHistoryWindowClass;
+    WNDCLASSEXW plot = {};
+    plot.cbSize = sizeof plot;
+    plot.lpfnWndProc = PlotProc;
+    plot.hInstance = instance;
+    plot.hCursor = window.hCursor;
+    plot.lpszClassName = kPlotClass;
+    return RegisterClassExW(&window) != 0 && RegisterClassExW(&plot) != 0;
+}
+
+void HistoryWindow::Open() {
+    if (hwnd_ == nullptr) {
+        wanted_ = {HistoryView::Day, Today()};
+        if (!Create()) return;
+    } else if (IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_RESTORE);
+    }
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    Request(wanted_.view, wanted_.date);
+}
+
+bool HistoryWindow::Create() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!RegisterClasses(instance)) return false;
+    dpi_ = WindowDpi(nullptr);
+    constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    // No owner: the History window stays when the main window hides to the tray.
+    CreateWindowExW(0, kHistoryWindowClass, kHistoryWindowTitle, kStyle, CW_USEDEFAULT,
+                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                    nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+int HistoryWindow::Px(double units) const {
+    return static_cast<int>(std::lround(units * dpi_ / 96.0));
+}
+
+void HistoryWindow::CreateControls() {
+    dpi_ = WindowDpi(hwnd_);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    LOGFONTW font{};
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        font = metrics.lfMessageFont;
+    } else {
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    }
+    font_ = GdiObject<HFONT>(CreateFontIndirectW(&font));
+    face_ = font.lfFaceName;
+    HDC dc = GetDC(hwnd_);
+    {
+        Selection selected(dc, font_.get());
+        TEXTMETRICW text{};
+        if (GetTextMetricsW(dc, &text)) lineHeight_ = text.tmHeight;
+    }
+    ReleaseDC(hwnd_, dc);
+
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    const auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+        HWND control =
+            CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return control;
+    };
+    for (const ButtonSpec& button : kButtons) {
+        make(L"BUTTON", button.text, WS_TABSTOP | button.style, button.id);
+    }
+    make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryRangeText);
+    make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryTotalsText);
+    plot_ = make(kPlotClass, L"", 0, kHistoryPlot);
+}
+
+void HistoryWindow::Layout() {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int margin = Px(kMargin);
+    const int buttonHeight = Px(kButtonHeight);
+    int x = margin;
+    for (const ButtonSpec& button : kButtons) {
+        if (button.id == kHistoryOpenFolderButton) continue;
+        if (button.id == kHistoryPreviousButton) x += Px(kGroupGap) - Px(kGap);
+        MoveWindow(GetDlgItem(hwnd_, button.id), x, margin, Px(button.width), buttonHeight, TRUE);
+        x += Px(button.width) + Px(kGap);
+    }
+    const int folderWidth = Px(kButtons[5].width);
+    const int folderLeft = std::max<int>(x, client.right - margin - folderWidth);
+    MoveWindow(GetDlgItem(hwnd_, kHistoryOpenFolderButton), folderLeft, margin, folderWidth,
+               buttonHeight, TRUE);
+    x += Px(kGroupGap) - Px(kGap);
+    MoveWindow(GetDlgItem(hwnd_, kHistoryRangeText), x, margin + (buttonHeight - lineHeight_) / 2,
+               std::max(folderLeft - x - margin, 0), lineHeight_, TRUE);
+
+    const int totalsHeight = 3 * lineHeight_ + 2;
+    const int totalsTop = std::max<int>(client.bottom - margin - totalsHeight, 0);
+    MoveWindow(GetDlgItem(hwnd_, kHistoryTotalsText), margin, totalsTop,
+               std::max<int>(client.right - 2 * margin, 0), totalsHeight, TRUE);
+    const int plotTop = margin + buttonHeight + margin;
+    MoveWindow(plot_, margin, plotTop, std::max<int>(client.right - 2 * margin, 0),
+               std::max(totalsTop - margin - plotTop, 0), TRUE);
+    Rebuild();
+}
+
+LRESULT CALLBACK HistoryWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<HistoryWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = hwnd;
+    }
+    auto* self = reinterpret_cast<HistoryWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->plot_ = nullptr;
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT HistoryWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {Px(560), Px(400)};
+            return 0;
+        }
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            return 0;
+        case kLoadedMessage:
+            OnLoaded(lParam);
+            return 0;
+        case WM_DESTROY:
+            OnDestroy();
+            return 0;
+        default:
+            return DefWindowProcW(hwnd_, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK HistoryWindow::PlotProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self =
+        reinterpret_cast<HistoryWindow*>(GetWindowLongPtrW(GetParent(hwnd), GWLP_USERDATA));
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers every pixel
+        case WM_PAINT:
+            if (self != nullptr) {
+                self->PaintPlot(hwnd);
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void HistoryWindow::OnCommand(int id) {
+    const int step = wanted_.view == HistoryView::Day ? 1 : kThirtyDays;
+    switch (id) {
+        case kHistoryDayButton:
+            Request(HistoryView::Day, wanted_.date);
+            break;
+        case kHistoryThirtyDaysButton:
+            Request(HistoryView::ThirtyDays, wanted_.date);
+            break;
+        case kHistoryPreviousButton:
+            Request(wanted_.view, AddDays(wanted_.date, -step));
+            break;
+        case kHistoryNextButton: {
+            const LocalDate today = Today();
+            LocalDate next = AddDays(wanted_.date, step);
+            if (DayNumber(next) > DayNumber(today)) next = today;
+            Request(wanted_.view, next);
+            break;
+        }
+        case kHistoryTodayButton:
+            Request(wanted_.view, Today());
+            break;
+        case kHistoryOpenFolderButton:
+            OpenFolder();
+            break;
+        default:
+            break;
+    }
+}
+
+void HistoryWindow::Request(HistoryView view, const LocalDate& date) {
+    wanted_ = {view, date};
+    haveFigures_ = false;
+    failed_ = false;
+    loader_.Load(hwnd_, wanted_);
+    ShowTexts();
+    Rebuild();
+}
+
+void HistoryWindow::OnLoaded(LPARAM lParam) {
+    std::unique_ptr<HistoryResult> result = loader_.Take(lParam);
+    if (!result) return;  // a later request is on its way
+    failed_ = result->failed;
+    day_ = std::move(result->day);
+    days_ = std::move(result->days);
+    haveFigures_ = true;
+    ShowTexts();
+    Rebuild();
+}
+
+void HistoryWindow::OnDestroy() {
+    // The read is of no use any more; what it has posted must not leak.
+    loader_.Cancel();
+    loader_.DropQueued(hwnd_);
+}
+
+void HistoryWindow::ShowTexts() {
+    const bool day = wanted_.view == HistoryView::Day;
+    CheckDlgButton(hwnd_, kHistoryDayButton, day ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, kHistoryThirtyDaysButton, day ? BST_UNCHECKED : BST_CHECKED);
+    EnableWindow(GetDlgItem(hwnd_, kHistoryNextButton),
+                 DayNumber(wanted_.date) < DayNumber(Today()));
+    std::wstring range =
+        day ? WeekdayText(wanted_.date) + L" " + DateText(wanted_.date)
+            : DateText(AddDays(wanted_.date, 1 - kThirtyDays)) + L" to " + DateText(wanted_.date);
+    std::wstring totals;
+    if (!haveFigures_) {
+        range += L" (reading...)";
+    } else if (failed_) {
+        totals = L"Can't read the usage history.";
+    } else {
+        const DayTotals sum = day ? day_.totals : SumOfDays(days_);
+        totals = WindowsLines(DayTotalsText(sum, ScreenDpi()));
+    }
+    SetDlgItemTextW(hwnd_, kHistoryRangeText, range.c_str());
+    SetDlgItemTextW(hwnd_, kHistoryTotalsText, totals.c_str());
+}
+
+void HistoryWindow::Rebuild() {
+    if (plot_ == nullptr) return;
+    RECT client;
+    GetClientRect(plot_, &client);
+    const PlotSize size{client.right * 96.0 / dpi_, client.bottom * 96.0 / dpi_};
+    if (!haveFigures_) {
+        scene_ = PlotScene{};  // the last figures would belong to another day
+        scene_.size = size;
+    } else if (wanted_.view == HistoryView::Day) {
+        scene_ = BuildDayView(day_, size);
+    } else {
+        scene_ = BuildMonthView(days_, size);
+    }
+    InvalidateRect(plot_, nullptr, FALSE);
+}
+
+void HistoryWindow::PaintPlot(HWND plot) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(plot, &ps);
+    RECT client;
+    GetClientRect(plot, &client);
+    // Drawn off screen and copied at once: no flicker while the window is resized.
+    HDC memory = CreateCompatibleDC(dc);
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    if (memory != nullptr && bitmap.get() != nullptr) {
+        {
+            Selection selected(memory, bitmap.get());
+            SetDCBrushColor(memory, ColorOf(Ink::Background));
+            FillRect(memory, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            PlotPainter(dpi_, face_).Paint(memory, scene_);
+            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+        }
+    }
+    if (memory != nullptr) DeleteDC(memory);
+    EndPaint(plot, &ps);
+}
+
+void HistoryWindow::OpenFolder() {
+    std::error_code ignored;
+    std::filesystem::create_directories(folder_, ignored);
+    const auto done = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(hwnd_, L"open", folder_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (done <= 32) {
+        const std::wstring text = L"Can't open the folder " + folder_.wstring();
+        MessageBoxW(hwnd_, text.c_str(), kHistoryWindowTitle, MB_OK | MB_ICONWARNING);
+    }
+}
+
+LocalDate HistoryWindow::Today() {
+    const SystemTime now = clock_.LocalNow().time;
+    return {now.year, now.month, now.day};
+}
+
+}  // namespace tavrel::win32

@@ -1,0 +1,85 @@
+// The History window: the day's pain and input, or the last thirty days, drawn from the month
+// files; buttons to go from day to day and to open the folder. A plain window made in code,
+// one at a time; it reads the files on a worker thread.
+#pragma once
+
+#include <windows.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "handles_win32.h"
+#include "history_loader_win32.h"
+#include "tavrel/clock.h"
+#include "tavrel/plot_scene.h"
+
+namespace tavrel::win32 {
+
+constexpr wchar_t kHistoryWindowClass[] = L"TavrelHistory";
+constexpr wchar_t kHistoryWindowTitle[] = L"Tavrel History";
+
+// The window's controls; the tests find them by these ids.
+enum HistoryControl : int {
+    kHistoryDayButton = 2001,
+    kHistoryThirtyDaysButton = 2002,
+    kHistoryPreviousButton = 2003,
+    kHistoryNextButton = 2004,
+    kHistoryTodayButton = 2005,
+    kHistoryOpenFolderButton = 2006,
+    kHistoryRangeText = 2007,
+    kHistoryTotalsText = 2008,
+    kHistoryPlot = 2009,
+};
+
+class HistoryWindow {
+  public:
+    HistoryWindow(std::filesystem::path folder, Clock& clock);
+    ~HistoryWindow();
+    HistoryWindow(const HistoryWindow&) = delete;
+    HistoryWindow& operator=(const HistoryWindow&) = delete;
+
+    // Creates the window, or brings the one there is to the front; either way the files are
+    // read afresh, so that the minutes written since show.
+    void Open();
+    HWND hwnd() const { return hwnd_; }
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK PlotProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static bool RegisterClasses(HINSTANCE instance);
+
+    bool Create();
+    void CreateControls();
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id);
+    void OnLoaded(LPARAM lParam);
+    void OnDestroy();
+    void Layout();
+    void PaintPlot(HWND plot);
+    void Request(HistoryView view, const LocalDate& date);
+    // Builds the scene for the plot's size from the figures there are.
+    void Rebuild();
+    void ShowTexts();
+    void OpenFolder();
+    LocalDate Today();
+    int Px(double units) const;
+
+    std::filesystem::path folder_;
+    Clock& clock_;
+    HistoryLoader loader_;
+    HWND hwnd_ = nullptr;
+    HWND plot_ = nullptr;
+    GdiObject<HFONT> font_;
+    std::wstring face_;
+    double dpi_ = 96;
+    int lineHeight_ = 16;       // of the window's font, in pixels
+    HistoryRequest wanted_;     // being read, or shown once read
+    bool haveFigures_ = false;  // day_ or days_ hold the figures of wanted_
+    bool failed_ = false;
+    DayDetail day_;
+    std::vector<DayTotals> days_;
+    PlotScene scene_;
+};
+
+}  // namespace tavrel::win32
