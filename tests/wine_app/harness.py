@@ -2,10 +2,12 @@
 
 Needs DISPLAY and WINEPREFIX in the environment; uses wine, xdotool and tavrel_probe.exe.
 """
+import collections
 import os
 import re
 import select
 import signal
+import struct
 import subprocess
 import sys
 import time
@@ -230,3 +232,89 @@ class X:
         # The icons sit in a row below the window's caption.
         self._xdotool("mousemove", "--window", tray[0], 12, height - 14, "click", "--repeat", 2,
                       "--delay", 80, 1)
+
+    def tray_menu(self, item, count):
+        """Right-clicks the first icon of Wine's tray window and chooses the item-th (from 0) of
+        the menu's `count` items, all of one height. The main window must not cover the tray."""
+        tray = self._xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$")
+        if not tray:
+            raise AssertionError("no Wine System Tray window")
+        geometry = subprocess.run(["xdotool", "getwindowgeometry", tray[0]],
+                                  stdout=subprocess.PIPE).stdout.decode()
+        height = int(re.search(r"Geometry: \d+x(\d+)", geometry).group(1))
+        self._xdotool("mousemove", "--window", tray[0], 12, height - 14, "click", 3)
+        left, top, right, bottom = wait_until(lambda: self._popup_rect(), 5, "the tray menu")
+        y = top + (bottom - top) * (2 * item + 1) // (2 * count)
+        self._xdotool("mousemove", (left + right) // 2, y, "sleep", 0.2, "click", 1)
+
+    def _popup_rect(self):
+        try:
+            return [int(v) for v in self.probe.ask("popup-rect").split()]
+        except ProbeError:
+            return None
+
+
+_history_folder = None
+
+
+def history_folder():
+    """The Linux path of the prefix's %LOCALAPPDATA%\\Tavrel\\history."""
+    global _history_folder
+    if _history_folder is None:
+        local = subprocess.run(["wine", "cmd", "/c", "echo", "%LOCALAPPDATA%"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        unix = subprocess.run(["winepath", "-u", local.stdout.decode().strip()],
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        _history_folder = os.path.join(unix.stdout.decode().strip(), "Tavrel", "history")
+    return _history_folder
+
+
+HistoryLine = collections.namedtuple(
+    "HistoryLine", "minute keys clicks double_clicks move_px drag_px pain_max alarm_ticks threshold")
+
+
+def history_lines(folder):
+    """Every record line of the month files in the folder, in file order."""
+    lines = []
+    if not os.path.isdir(folder):
+        return lines
+    for name in sorted(os.listdir(folder)):
+        if not re.fullmatch(r"\d{4}-\d\d\.csv", name):
+            continue
+        with open(os.path.join(folder, name), encoding="ascii") as f:
+            for line in f.read().splitlines()[1:]:
+                minute, *numbers = line.split(",")
+                lines.append(HistoryLine(minute, *map(int, numbers)))
+    return lines
+
+
+class Screenshot:
+    """The X screen as it is now (xwd -root), read pixel by pixel or as colour counts."""
+
+    def __init__(self):
+        self.data = subprocess.run(["xwd", "-root", "-silent"], stdout=subprocess.PIPE,
+                                   check=True).stdout
+        header = struct.unpack(">25I", self.data[:100])
+        header_size, _, pixmap_format, depth, self.width, self.height = header[:6]
+        byte_order, bits_per_pixel, self.bytes_per_line = header[7], header[11], header[12]
+        masks = header[14:17]
+        # xwd writes 24 or 32 bits a pixel, whichever the screen's windows ask for.
+        if (pixmap_format != 2 or bits_per_pixel not in (24, 32) or byte_order != 0 or
+                masks != (0xFF0000, 0xFF00, 0xFF) or depth < 24):
+            raise AssertionError(f"expected a little-endian TrueColor screen: {header}")
+        self.step = bits_per_pixel // 8
+        self.offset = header_size + header[19] * 12
+
+    def pixel(self, x, y):
+        i = self.offset + y * self.bytes_per_line + self.step * x
+        return self.data[i + 2], self.data[i + 1], self.data[i]
+
+    def colours(self, left, top, right, bottom):
+        """How many pixels of each (r, g, b) the rectangle holds, right and bottom excluded."""
+        counts = collections.Counter()
+        for y in range(top, bottom):
+            start = self.offset + y * self.bytes_per_line + self.step * left
+            row = self.data[start:start + self.step * (right - left)]
+            step = self.step
+            counts.update(zip(row[2::step], row[1::step], row[0::step]))
+        return counts

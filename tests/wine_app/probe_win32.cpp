@@ -5,9 +5,10 @@
 // the command line, ends the probe with exit code 1.
 //
 //   exists                      1 when the window is there (hidden or not), else 0
+//   count                       how many such windows there are
 //   wait MS                     waits for the window to exist
 //   visible                     1 or 0
-//   text ID...                  the controls' texts, one line each
+//   text ID...                  the controls' texts, one line each (a line break as \n)
 //   enabled ID | checked ID     1 or 0
 //   rect [ID]                   screen rectangle "left top right bottom" of a control or the window
 //   focus ID                    gives a control the dialog's focus (as Tab would)
@@ -22,6 +23,7 @@
 //   wait-change ID MS           waits for a control's text to change; prints the milliseconds
 //   message                     the text of a message box owned by the window, or "-" if none
 //   answer ID                   presses a button of that message box (IDYES 6, IDNO 7, ...)
+//   popup-rect                  screen rectangle of the open pop-up menu, of any program
 //   sleep MS
 //
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
@@ -51,6 +53,7 @@ struct Target {
 struct FindState {
     const Target* target;
     HWND found;
+    int count;
 };
 
 BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
@@ -61,13 +64,15 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
     GetClassNameA(hwnd, cls, sizeof cls);
     if (state->target->title != text || state->target->className != cls) return TRUE;
     if (state->target->needsReadout && !GetDlgItem(hwnd, kTickReadout)) return TRUE;
-    state->found = hwnd;
-    return FALSE;
+    if (state->found == nullptr) state->found = hwnd;
+    ++state->count;
+    return TRUE;
 }
 
-HWND FindTarget(const Target& target) {
-    FindState state{&target, nullptr};
+HWND FindTarget(const Target& target, int* count = nullptr) {
+    FindState state{&target, nullptr, 0};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&state));
+    if (count != nullptr) *count = state.count;
     return state.found;
 }
 
@@ -88,6 +93,14 @@ BOOL CALLBACK MatchMessageBox(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK MatchPopupMenu(HWND hwnd, LPARAM param) {
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (std::string(cls) != "#32768" || !IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+}
+
 std::string WindowText(HWND hwnd) {
     // Sent, not GetWindowText: only WM_GETTEXT reaches into another process's controls.
     DWORD_PTR length = 0;
@@ -101,6 +114,20 @@ std::string WindowText(HWND hwnd) {
                         SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied);
     text.resize(copied);
     return text;
+}
+
+// A text of several lines as one line of the reply: each line break as a backslash and n.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        if (text[i] == '\r' || text[i] == '\n') {
+            line += "\\n";
+        } else {
+            line += text[i];
+        }
+    }
+    return line;
 }
 
 // The text of a message box: its static control that is not an icon.
@@ -134,9 +161,19 @@ class Probe {
             return Reply("ok");
         }
         if (verb == "wait") return WaitFor("window", [&] { return Window() != nullptr; });
+        if (verb == "popup-rect") {
+            HWND popup = nullptr;
+            EnumWindows(MatchPopupMenu, reinterpret_cast<LPARAM>(&popup));
+            return popup ? ReplyRect(popup) : Fail("no pop-up menu");
+        }
         if (verb == "wait-gone") return WaitFor("exit", [&] { return Window() == nullptr; });
         HWND hwnd = Window();
         if (verb == "exists") return Reply(hwnd ? "1" : "0");
+        if (verb == "count") {
+            int count = 0;
+            FindTarget(target_, &count);
+            return Reply(std::to_string(count));
+        }
         if (!hwnd) return Fail("no window");
         if (verb == "visible") return Reply(IsWindowVisible(hwnd) ? "1" : "0");
         if (verb == "wait-visible") {
@@ -181,7 +218,7 @@ class Probe {
             for (std::size_t i = 1; i < words.size(); ++i) {
                 HWND control = Control(hwnd, i);
                 if (!control) return false;
-                Reply(WindowText(control));
+                Reply(OneLine(WindowText(control)));
             }
             return true;
         }

@@ -1,0 +1,296 @@
+#!/usr/bin/env python3
+"""End-to-end tests of Tavrel.exe's usage history under Wine: what X input leaves in the month
+file, and what the History window draws of seeded files.
+
+    history_test.py --bin DIR --probe PROBE.exe [unittest arguments]
+
+Same environment as app_test.py. Each test empties the prefix's history folder
+(%LOCALAPPDATA%\\Tavrel\\history) first.
+"""
+import argparse
+import datetime
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from harness import (IDS, Probe, Screenshot, Store, Tavrel, X, history_folder, history_lines,
+                     wait_until)
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+GENERATOR = os.path.join(ROOT, "tools", "history", "make_sample_history.py")
+ARGS = None
+SKIP_EXIT_CODE = 77
+
+THRESHOLD, QUIT, TICKS, CLICKS, TOTAL_KEYS, TOTAL_DISTANCE = (
+    IDS["IDC_THRESHOLD"], IDS["IDC_QUIT"], IDS["IDC_TICK_COUNT"], IDS["IDC_CLICKS"],
+    IDS["IDC_TOTAL_KEYS"], IDS["IDC_TOTAL_DISTANCE"])
+IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE, HISTORY_COMMAND = 2, 0x112, 0xF020, 0x20
+# The History window's controls.
+THIRTY_DAYS, PREVIOUS, RANGE, TOTALS, PLOT = 2002, 2003, 2007, 2008, 2009
+HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
+# The tray menu: Show, History..., About..., Quit.
+TRAY_ITEMS, TRAY_HISTORY = 4, 1
+
+# The default inks of the plots.
+FRAME = (96, 96, 96)
+PAIN = (200, 40, 40)
+ALARM_SPAN = (255, 218, 218)
+KEYS = (52, 101, 164)
+CLICKS_INK = (245, 150, 40)
+MOVED = (78, 154, 6)
+DRAGGED = (160, 200, 110)
+ALARMS = (204, 0, 0)
+DATA_INKS = (PAIN, ALARM_SPAN, KEYS, CLICKS_INK, MOVED, DRAGGED, ALARMS)
+
+
+def missing_tools():
+    if not os.environ.get("DISPLAY"):
+        return "DISPLAY is not set"
+    for tool in ("wine", "winepath", "xdotool", "xwd"):
+        if not shutil.which(tool):
+            return f"{tool} is not installed"
+    return None
+
+
+def seed(folder, month, seed_number):
+    """Writes the generator's month into the folder in one rename: the running program may
+    append to the same file at any moment."""
+    with tempfile.TemporaryDirectory() as work:
+        subprocess.run([sys.executable, GENERATOR, "--out", work, "--month",
+                        month.strftime("%Y-%m"), "--seed", str(seed_number)], check=True)
+        name = month.strftime("%Y-%m") + ".csv"
+        shutil.copy(os.path.join(work, name), os.path.join(folder, name + ".new"))
+        os.replace(os.path.join(folder, name + ".new"), os.path.join(folder, name))
+
+
+def day_sums(lines, day):
+    """keys, clicks, double-clicks, moved and dragged pixels of one day's lines."""
+    prefix = day.isoformat() + "T"
+    sums = [0, 0, 0, 0, 0]
+    for line in lines:
+        if line.minute.startswith(prefix):
+            for i, value in enumerate((line.keys, line.clicks, line.double_clicks, line.move_px,
+                                       line.drag_px)):
+                sums[i] += value
+    return sums
+
+
+def steps(start, end, size=10):
+    """The points after start on the way to end, `size` apart (the last may be nearer)."""
+    direction = 1 if end >= start else -1
+    points = list(range(start + direction * size, end, direction * size))
+    return points + [end] if end != start else points
+
+
+def grouped(number):
+    """1234567 as the window writes it: "1 234 567"."""
+    return f"{number:,}".replace(",", " ")
+
+
+def find_panels(shot, rect):
+    """The plot panels inside a screen rectangle, top to bottom, as (left, top, right, bottom)
+    of their insides, found by their frames."""
+    left, top, right, bottom = rect
+    runs = []
+    # A vertical grid line is drawn over a frame's edge where they cross: a few columns.
+    for fraction in (0.37, 0.53, 0.71, 0.87):
+        x = left + int((right - left) * fraction)
+        ys = [y for y in range(top, bottom) if shot.pixel(x, y) == FRAME]
+        found = [y for i, y in enumerate(ys) if i == 0 or ys[i - 1] != y - 1]
+        if len(found) % 2 == 0 and len(found) > len(runs):
+            runs = found
+    panels = []
+    for upper, lower in zip(runs[0::2], runs[1::2]):
+        row = (upper + lower) // 2
+        xs = [x for x in range(left, right) if shot.pixel(x, row) == FRAME]
+        if len(xs) >= 2:
+            panels.append((xs[0] + 1, upper + 1, xs[-1], lower))
+    return panels
+
+
+class HistoryTest(unittest.TestCase):
+    def setUp(self):
+        Store().clear()
+        self.folder = history_folder()
+        shutil.rmtree(self.folder, ignore_errors=True)
+        X.park_pointer()
+        self.probe = Probe(ARGS.probe)
+        self.addCleanup(self.probe.close)
+        self.app = None
+
+    def start(self):
+        self.app = Tavrel(ARGS.bin)
+        self.addCleanup(self.app.stop, self.probe)
+        self.probe.ask("wait 20000")
+        self.probe.ask("wait-visible 5000")
+        wait_until(lambda: self.probe.texts(TICKS)[0] != "---", 5, "the first tick")
+        self.x = X(self.probe)
+
+    def history(self):
+        """A probe of the History window."""
+        probe = Probe(ARGS.probe, HISTORY_WINDOW)
+        self.addCleanup(probe.close)
+        return probe
+
+    def wait_read(self, history):
+        """Waits for the window to show what it read; returns its range and totals texts."""
+        texts = wait_until(
+            lambda: (lambda t: t if "reading" not in t[0] else None)(history.texts(RANGE, TOTALS)),
+            10, "the history to be read")
+        time.sleep(0.5)  # painted
+        return texts
+
+    def panel_colours(self, history):
+        rect = [int(v) for v in history.ask(f"rect {PLOT}").split()]
+        shot = Screenshot()
+        panels = find_panels(shot, rect)
+        return panels, [shot.colours(*panel) for panel in panels]
+
+    def test_input_over_the_window_is_recorded_in_the_month_file(self):
+        self.start()
+        left, top, right, bottom = self.x.window_rect()
+        # Every move of a whole number of pixels, so that the file's rounded pixels and the
+        # read-outs' tenths must agree exactly. The hooks measure the first move from (0, 0):
+        # it goes to a point (3k, 4k) inside the window, 5k away.
+        k = next(k for k in range(1, 200)
+                 if left + 10 <= 3 * k <= right - 10 and top + 40 <= 4 * k <= bottom - 10)
+        target_x, target_y = left + 240, top + 380  # the empty right of the read-outs' frame
+        start = (3 * k, 4 * k)
+        across = [(x, start[1]) for x in steps(start[0], target_x)]
+        down = [(target_x, y) for y in steps(start[1], target_y)]
+        moved = 5 * k + abs(target_x - start[0]) + abs(target_y - start[1])
+        # Wine merges the moves that queue up: pauses where the path turns, so that only moves
+        # along one line merge, which keeps their sum.
+        args = ["mousemove", *start, "sleep", 0.5]
+        for leg in (across, down):
+            for x, y in leg:
+                args += ["mousemove", x, y, "sleep", 0.02]
+            args += ["sleep", 0.5]
+        self.x._xdotool(*args)
+        # Apart, so that the two make no double-click.
+        self.x._xdotool("click", "--repeat", 2, "--delay", 900, 1)
+        self.x.focus_window()
+        self.probe.ask(f"focus {THRESHOLD}")
+        self.x.key("Right", "Right", "Right")  # the caret only: no edit to save
+        wait_until(lambda: self.probe.texts(CLICKS, TOTAL_KEYS) == [" 2  0", "           3"], 3,
+                   "the read-outs to count two clicks and three keys")
+        # In tenths of a pixel.
+        try:
+            wait_until(lambda: int(self.probe.texts(TOTAL_DISTANCE)[0]) == 10 * moved, 3,
+                       f"the total distance to show {moved} px")
+        except AssertionError:
+            self.fail(f"shown {self.probe.texts(TOTAL_DISTANCE)[0]} tenths for {moved} px")
+        shown = 10 * moved
+        self.probe.ask(f"click {QUIT}")
+        self.assertEqual(self.app.wait(10), 0)
+        stored = Store().values("Main")
+        self.assertEqual((stored.get("TotalKeys"), stored.get("Distance")), (3, shown))
+
+        month_file = os.path.join(self.folder, datetime.date.today().strftime("%Y-%m") + ".csv")
+        self.assertTrue(os.path.exists(month_file), f"no {month_file}")
+        lines = history_lines(self.folder)
+        self.assertTrue(lines, "no minute recorded")
+        total = [sum(getattr(line, f) for line in lines)
+                 for f in ("keys", "clicks", "double_clicks", "move_px", "drag_px")]
+        self.assertEqual(total, [3, 2, 0, moved, 0], lines)
+        self.assertTrue(all(line.threshold == 100 for line in lines), lines)
+
+    def test_history_window_from_the_tray_menu_draws_the_seeded_days(self):
+        os.makedirs(self.folder, exist_ok=True)
+        self.start()
+        self.probe.ask(f"command {IDCANCEL}")  # the main window would cover Wine's tray
+        self.probe.ask("wait-hidden 3000")
+        self.x.tray_menu(TRAY_HISTORY, TRAY_ITEMS)
+        history = self.history()
+        history.ask("wait 5000")
+        history.ask("wait-visible 5000")
+        today = datetime.date.today()
+        range_text, totals = self.wait_read(history)
+        self.assertTrue(range_text.endswith(today.isoformat()), range_text)
+        self.assertTrue(totals.startswith("Keys 0, clicks 0, double-clicks 0"), totals)
+        panels, colours = self.panel_colours(history)
+        self.assertEqual(len(panels), 3, f"panels of the Day view: {panels}")
+        for i, counts in enumerate(colours):
+            self.assertEqual({ink: counts[ink] for ink in DATA_INKS if counts[ink]}, {},
+                             f"data drawn in panel {i} of a day without history")
+
+        # A month and the one before, so that the last week is there whatever today is.
+        seed(self.folder, today.replace(day=1), 7)
+        seed(self.folder, (today.replace(day=1) - datetime.timedelta(days=1)).replace(day=1), 7)
+        lines = history_lines(self.folder)
+        # Before today, whose file the program may be adding to, and so reached with Previous.
+        week = [today - datetime.timedelta(days=n) for n in range(1, 8)]
+        busy = max(week, key=lambda day: day_sums(lines, day)[0])
+        # Asked again, the one window comes back and reads the files afresh. Minimised, it no
+        # longer covers the tray.
+        history.ask(f"send {WM_SYSCOMMAND} {SC_MINIMIZE}")
+        self.x.tray_menu(TRAY_HISTORY, TRAY_ITEMS)
+        self.assertEqual(history.ask("count"), "1")
+        for _ in range((today - busy).days):
+            self.wait_read(history)
+            history.ask(f"click {PREVIOUS}")
+            time.sleep(0.2)
+        range_text, totals = self.wait_read(history)
+        self.assertTrue(range_text.endswith(busy.isoformat()), range_text)
+        keys, clicks, doubles, moved, dragged = day_sums(lines, busy)
+        self.assertTrue(totals.startswith(
+            f"Keys {grouped(keys)}, clicks {grouped(clicks)}, double-clicks {grouped(doubles)}\\n"
+            f"Moved {grouped(moved)} px"), totals)
+        self.assertIn(f"dragged {grouped(dragged)} px", totals)
+        panels, colours = self.panel_colours(history)
+        self.assertEqual(len(panels), 3, f"panels of the Day view: {panels}")
+        pain, counts, distance = colours
+        self.assertGreater(pain[PAIN], 100, "the pain of the busy day")
+        self.assertGreater(counts[KEYS], 100, "the keys per hour")
+        self.assertGreater(counts[CLICKS_INK], 10, "the clicks per hour")
+        self.assertGreater(distance[MOVED], 100, "the distance per hour")
+        self.assertEqual(counts[PAIN] + distance[KEYS], 0, "inks in the wrong panel")
+
+        history.ask(f"click {THIRTY_DAYS}")
+        time.sleep(0.2)
+        range_text, _ = self.wait_read(history)
+        first = busy - datetime.timedelta(days=29)
+        self.assertEqual(range_text, f"{first.isoformat()} to {busy.isoformat()}")
+        panels, colours = self.panel_colours(history)
+        self.assertEqual(len(panels), 4, f"panels of the 30-day view: {panels}")
+        alarmed = any(line.alarm_ticks > 0 and first.isoformat() <= line.minute[:10] <=
+                      busy.isoformat() for line in lines)
+        self.assertGreater(colours[0][PAIN], 50, "the peak pain line")
+        self.assertGreater(colours[1][KEYS], 100, "the keys per day")
+        self.assertGreater(colours[2][MOVED], 100, "the distance per day")
+        self.assertEqual(colours[3][ALARMS] > 0, alarmed, "alarm bars where the days had alarms")
+
+    def test_system_menu_opens_the_history_window_once(self):
+        self.start()
+        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        history = self.history()
+        history.ask("wait-visible 5000")
+        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        self.assertEqual(history.ask("count"), "1")
+        # Closed and asked for again, it comes back; Quit with it open ends the program.
+        history.ask("close")
+        history.ask("wait-gone 3000")
+        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        history.ask("wait-visible 5000")
+        self.probe.ask(f"click {QUIT}")
+        self.assertEqual(self.app.wait(10), 0)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="directory of Tavrel.exe")
+    parser.add_argument("--probe", required=True, help="tavrel_probe.exe")
+    ARGS, rest = parser.parse_known_args()
+    if missing_tools():
+        print(f"skipped: {missing_tools()}")
+        sys.exit(SKIP_EXIT_CODE)
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
