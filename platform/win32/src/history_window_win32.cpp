@@ -95,10 +95,25 @@ bool HistoryWindow::Create() {
     RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     // No owner: the History window stays when the main window hides to the tray.
-    CreateWindowExW(0, kHistoryWindowClass, kHistoryWindowTitle, kStyle, CW_USEDEFAULT,
-                    CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                    nullptr, instance, this);
-    return hwnd_ != nullptr;
+    CreateWindowExW(WS_EX_CONTROLPARENT, kHistoryWindowClass, kHistoryWindowTitle, kStyle,
+                    CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                    frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) return false;
+    keyboardTarget_ = this;
+    keyboardFilter_ =
+        SetWindowsHookExW(WH_MSGFILTER, KeyboardFilter, nullptr, GetCurrentThreadId());
+    return true;
+}
+
+HistoryWindow* HistoryWindow::keyboardTarget_ = nullptr;
+
+LRESULT CALLBACK HistoryWindow::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
+    HistoryWindow* target = keyboardTarget_;
+    if (code == MSGF_DIALOGBOX && target != nullptr && target->hwnd_ != nullptr &&
+        IsDialogMessageW(target->hwnd_, reinterpret_cast<MSG*>(lParam))) {
+        return 1;  // handled: the loop does not dispatch it again
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 int HistoryWindow::Px(double units) const {
@@ -259,6 +274,9 @@ void HistoryWindow::OnCommand(int id) {
         case kHistoryOpenFolderButton:
             OpenFolder();
             break;
+        case IDCANCEL:  // Esc
+            DestroyWindow(hwnd_);
+            break;
         default:
             break;
     }
@@ -288,6 +306,9 @@ void HistoryWindow::OnDestroy() {
     // The read is of no use any more; what it has posted must not leak.
     loader_.Cancel();
     loader_.DropQueued(hwnd_);
+    if (keyboardFilter_ != nullptr) UnhookWindowsHookEx(keyboardFilter_);
+    keyboardFilter_ = nullptr;
+    keyboardTarget_ = nullptr;
 }
 
 void HistoryWindow::ShowTexts() {

@@ -47,6 +47,9 @@ class HistoryWindow {
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PlotProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The program's message loop is the main window's modal one, which knows nothing of this
+    // window: the filter gives it the keyboard of a dialog (Tab, Alt+letter, Esc).
+    static LRESULT CALLBACK KeyboardFilter(int code, WPARAM wParam, LPARAM lParam);
     static bool RegisterClasses(HINSTANCE instance);
 
     bool Create();
@@ -70,6 +73,8 @@ class HistoryWindow {
     HistoryLoader loader_;
     HWND hwnd_ = nullptr;
     HWND plot_ = nullptr;
+    HHOOK keyboardFilter_ = nullptr;
+    static HistoryWindow* keyboardTarget_;  // the one window there is at a time
     GdiObject<HFONT> font_;
     std::wstring face_;
     double dpi_ = 96;
