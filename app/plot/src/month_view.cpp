@@ -63,15 +63,24 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
     }
 
     const Panel& pain = panels[0];
+    // A day without any use has no peak: the line breaks there instead of dropping to 0.
     PlotPolyline peak{{}, Ink::Pain, 1.5};
+    const auto endPeak = [&scene, &peak] {
+        if (peak.points.size() >= 2) scene.polylines.push_back(peak);
+        peak.points.clear();
+    };
     for (std::size_t i = 0; i < days.size(); ++i) {
         const DayTotals& d = days[i];
         const double x = static_cast<double>(i);
-        const PlotPoint point{pain.X(x + 0.5), pain.Y(d.painMax)};
-        peak.points.push_back(point);
-        scene.bars.push_back(
-            {{point.x - kMarker, point.y - kMarker, point.x + kMarker, point.y + kMarker},
-             Ink::Pain});
+        if (d.activeMinutes == 0 && d.painMax == 0) {
+            endPeak();
+        } else {
+            const PlotPoint point{pain.X(x + 0.5), pain.Y(d.painMax)};
+            peak.points.push_back(point);
+            scene.bars.push_back(
+                {{point.x - kMarker, point.y - kMarker, point.x + kMarker, point.y + kMarker},
+                 Ink::Pain});
+        }
         chart::AddBar(scene, panels[1], x + 0.1, x + 0.5, 0, static_cast<double>(d.keys),
                       Ink::Keys);
         chart::AddBar(scene, panels[1], x + 0.5, x + 0.9, 0, static_cast<double>(d.clicks),
@@ -82,7 +91,7 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
                       moved + static_cast<double>(d.dragPx), Ink::DragDistance);
         chart::AddBar(scene, panels[3], x + 0.2, x + 0.8, 0, d.alarms, Ink::Alarms);
     }
-    if (peak.points.size() >= 2) scene.polylines.push_back(std::move(peak));
+    endPeak();
     return scene;
 }
 
