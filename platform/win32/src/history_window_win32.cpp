@@ -10,6 +10,7 @@
 
 #include "history_texts_win32.h"
 #include "plot_painter_win32.h"
+#include "resource.h"
 #include "tavrel/history_views.h"
 
 namespace tavrel::win32 {
@@ -62,7 +63,7 @@ bool HistoryWindow::RegisterClasses(HINSTANCE instance) {
     window.cbSize = sizeof window;
     window.lpfnWndProc = WindowProc;
     window.hInstance = instance;
-    window.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(128));  // the program's icon
+    window.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
     window.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     window.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window.lpszClassName = kHistoryWindowClass;
@@ -94,6 +95,12 @@ bool HistoryWindow::Create() {
     constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT frame{0, 0, Px(kClientWidth), Px(kClientHeight)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    // At a high DPI the planned size can be more than a small screen holds.
+    RECT work;
+    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+        frame.right = frame.left + std::min(frame.right - frame.left, work.right - work.left);
+        frame.bottom = frame.top + std::min(frame.bottom - frame.top, work.bottom - work.top);
+    }
     // No owner: the History window stays when the main window hides to the tray.
     CreateWindowExW(WS_EX_CONTROLPARENT, kHistoryWindowClass, kHistoryWindowTitle, kStyle,
                     CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
