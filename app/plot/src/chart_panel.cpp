@@ -52,7 +52,7 @@ Panel AddPanel(PlotScene& scene, const PlotRect& area, double xMin, double xMax,
     for (const double value : panel.y.values) {
         const double y = panel.Y(value);
         if (value != panel.y.low) {
-            scene.lines.push_back({{area.left, y}, {area.right, y}, Ink::Grid, 1, false});
+            scene.grid.push_back({{area.left, y}, {area.right, y}, Ink::Grid, 1, false});
         }
         scene.labels.push_back({{area.left - kLabelGap, y},
                                 FormatTick(value, panel.y.step),
@@ -82,7 +82,7 @@ void AddXTick(PlotScene& scene, const std::vector<Panel>& panels, double x,
     for (const Panel& panel : panels) {
         const double px = panel.X(x);
         if (px > panel.area.left && px < panel.area.right) {
-            scene.lines.push_back(
+            scene.grid.push_back(
                 {{px, panel.area.top}, {px, panel.area.bottom}, Ink::Grid, 1, false});
         }
     }

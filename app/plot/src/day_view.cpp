@@ -14,6 +14,7 @@ namespace {
 using chart::Panel;
 
 constexpr double kMinutesPerDay = 1440;
+constexpr double kLoneMinuteHalfWidth = 1.5;
 
 std::string TwoDigits(int value) {
     return std::string(1, static_cast<char>('0' + value / 10)) +
@@ -53,6 +54,13 @@ void AddPainSteps(PlotScene& scene, const Panel& panel, const std::vector<DayMin
         points.push_back({panel.X(minutes[i].minuteOfDay), y});
         points.push_back({panel.X(minutes[i].minuteOfDay + 1), y});
     }
+    // A minute standing alone is narrower than a pixel on any screen: give it a visible dash.
+    for (PlotPolyline& line : scene.polylines) {
+        if (line.points.size() != 2) continue;
+        const double middle = (line.points[0].x + line.points[1].x) / 2;
+        line.points[0].x = std::min(line.points[0].x, middle - kLoneMinuteHalfWidth);
+        line.points[1].x = std::max(line.points[1].x, middle + kLoneMinuteHalfWidth);
+    }
 }
 
 // The threshold from the first minute to the last, stepping where it was changed.
@@ -79,10 +87,11 @@ PlotScene BuildDayView(const DayDetail& day, PlotSize size) {
     scene.size = size;
     const std::vector<PlotRect> areas = chart::StackPanels(size, {2, 1, 1});
 
+    // Room above the threshold, so that its line never lies on the panel's frame.
     double painTop = 0;
     for (const DayMinute& m : day.minutes) {
-        painTop =
-            std::max({painTop, static_cast<double>(m.painMax), static_cast<double>(m.threshold)});
+        painTop = std::max({painTop, static_cast<double>(m.painMax),
+                            static_cast<double>(m.threshold) * 1.1 + 1});
     }
     double countTop = 0, distanceTop = 0;
     for (const HourTotals& h : day.hours) {

@@ -110,6 +110,7 @@ void PlotPainter::Paint(HDC dc, const PlotScene& scene) const {
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     FillRects(dc, {0, 0, scene.size.width, scene.size.height}, Ink::Background);
+    for (const PlotLine& line : scene.grid) DrawLine(dc, line);
     for (const PlotSpan& span : scene.spans) FillRects(dc, span.rect, span.ink);
     for (const PlotBar& bar : scene.bars) FillRects(dc, bar.rect, bar.ink);
     for (const PlotLine& line : scene.lines) DrawLine(dc, line);

@@ -88,6 +88,8 @@ struct PlotLabel {
 struct PlotScene {
     PlotSize size;
     std::vector<PlotRect> panels;  // the plotting areas, top to bottom: for hit tests
+    // Drawn in this order: the grid under everything, so that it never cuts through a bar.
+    std::vector<PlotLine> grid;
     std::vector<PlotSpan> spans;
     std::vector<PlotBar> bars;
     std::vector<PlotLine> lines;

@@ -1,5 +1,6 @@
 #include "plot_painter.h"
 
+#include <vector>
 #include <QFont>
 #include <QPainter>
 #include <QPen>
@@ -72,13 +73,17 @@ void PaintPlotScene(QPainter& painter, const PlotScene& scene, double scale) {
     // Bands, bars, frames and grid lines run along the pixel grid: smoothing their edges
     // would only blur them. The curves are smoothed.
     painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    const auto drawLines = [&painter](const std::vector<PlotLine>& lines) {
+        for (const PlotLine& line : lines) {
+            painter.setPen(Pen(line.ink, line.width, line.dashed));
+            painter.drawLine(QPointF(line.from.x, line.from.y), QPointF(line.to.x, line.to.y));
+        }
+    };
+    drawLines(scene.grid);
     for (const PlotSpan& span : scene.spans) painter.fillRect(Rect(span.rect), InkColor(span.ink));
     for (const PlotBar& bar : scene.bars) painter.fillRect(Rect(bar.rect), InkColor(bar.ink));
-    painter.setBrush(Qt::NoBrush);
-    for (const PlotLine& line : scene.lines) {
-        painter.setPen(Pen(line.ink, line.width, line.dashed));
-        painter.drawLine(QPointF(line.from.x, line.from.y), QPointF(line.to.x, line.to.y));
-    }
+    drawLines(scene.lines);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const PlotPolyline& polyline : scene.polylines) {
         QPolygonF points;
