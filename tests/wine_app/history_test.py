@@ -47,6 +47,17 @@ ALARMS = (204, 0, 0)
 DATA_INKS = (PAIN, ALARM_SPAN, KEYS, CLICKS_INK, MOVED, DRAGGED, ALARMS)
 
 
+def save_for_docs(history, name):
+    """With TAVREL_SAVE_HISTORY_SHOTS=DIR, keeps the History window as DIR/name for the docs."""
+    folder = os.environ.get("TAVREL_SAVE_HISTORY_SHOTS")
+    if not folder:
+        return
+    left, top, right, bottom = (int(v) for v in history.ask("rect").split())
+    subprocess.run(["import", "-window", "root", "-crop",
+                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                    os.path.join(folder, name)], check=True)
+
+
 def missing_tools():
     if not os.environ.get("DISPLAY"):
         return "DISPLAY is not set"
@@ -242,6 +253,7 @@ class HistoryTest(unittest.TestCase):
             f"Moved {grouped(moved)} px"), totals)
         self.assertIn(f"dragged {grouped(dragged)} px", totals)
         panels, colours = self.panel_colours(history)
+        save_for_docs(history, "history-windows.png")
         self.assertEqual(len(panels), 3, f"panels of the Day view: {panels}")
         pain, counts, distance = colours
         self.assertGreater(pain[PAIN], 100, "the pain of the busy day")
@@ -256,6 +268,7 @@ class HistoryTest(unittest.TestCase):
         first = busy - datetime.timedelta(days=29)
         self.assertEqual(range_text, f"{first.isoformat()} to {busy.isoformat()}")
         panels, colours = self.panel_colours(history)
+        save_for_docs(history, "history-windows-30days.png")
         self.assertEqual(len(panels), 4, f"panels of the 30-day view: {panels}")
         alarmed = any(line.alarm_ticks > 0 and first.isoformat() <= line.minute[:10] <=
                       busy.isoformat() for line in lines)

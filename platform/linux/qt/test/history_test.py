@@ -97,6 +97,14 @@ class Screenshot:
         return n
 
 
+def save_for_docs(state, name):
+    """With TAVREL_SAVE_HISTORY_SHOTS=DIR, keeps the window as DIR/name for the docs."""
+    folder = os.environ.get("TAVREL_SAVE_HISTORY_SHOTS")
+    if folder:
+        subprocess.run(["import", "-window", str(state["id"]), os.path.join(folder, name)],
+                       check=True)
+
+
 def history_states(path):
     try:
         with open(path) as f:
@@ -238,6 +246,7 @@ class HistoryTest(unittest.TestCase):
         self.assertTrue(text.endswith("Alarms %d, active minutes %d" % (alarms, len(day))),
                         text)
         shot = self.screenshot(state)
+        save_for_docs(state, "history-linux.png")
         pain, counts, distance = state["panels"]
         self.assertGreater(shot.count(pain, PAIN, 12), 200, "the pain curve")
         self.assertGreater(shot.count(counts, KEYS), 500, "keys per hour")
@@ -263,6 +272,7 @@ class HistoryTest(unittest.TestCase):
         self.click(state, "thirtyDays")
         state = self.shows(p, "30days", empty)
         shot = self.screenshot(state)
+        save_for_docs(state, "history-linux-30days.png")
         peak, counts, distance, alarm_bars = state["panels"]
         self.assertGreater(shot.count(peak, PAIN, 12), 100, "the peak pain line")
         self.assertGreater(shot.count(counts, KEYS), 500)
