@@ -18,6 +18,8 @@
 //   close                       posts WM_CLOSE
 //   send MSG WPARAM             sends a window message (numbers) and waits for it
 //   post-message MSG WPARAM     posts it
+//   tray-delete                 removes the window's tray icon (id 1), as a shell that
+//                               restarts loses it
 //   send-registered NAME        sends the message registered under NAME, as the shell does
 //   wait-visible MS | wait-hidden MS | wait-gone MS   waits; prints the milliseconds it took
 //   wait-change ID MS           waits for a control's text to change; prints the milliseconds
@@ -29,6 +31,7 @@
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
 // dialog titled "Tavrel" that has the tick read-out, which tells it from message boxes).
 #include <windows.h>
+#include <shellapi.h>
 
 #include "resource.h"
 
@@ -189,6 +192,13 @@ class Probe {
                                               kSendTimeoutMs, &result) != 0);
         }
         if (verb == "post") return Posted(PostMessageA(hwnd, WM_COMMAND, Number(1), 0));
+        if (verb == "tray-delete") {
+            NOTIFYICONDATAA icon = {};
+            icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+            icon.hWnd = hwnd;
+            icon.uID = 1;
+            return Posted(Shell_NotifyIconA(NIM_DELETE, &icon) != FALSE);
+        }
         if (verb == "post-message") {
             return Posted(PostMessageA(hwnd, static_cast<UINT>(Number(1)),
                                        static_cast<WPARAM>(Number(2)), 0));
