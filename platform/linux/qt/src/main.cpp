@@ -73,6 +73,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const QString socketPath = InstanceSocketPath();
+    SingleInstance instance;
+    if (!instance.TakeStartLock(socketPath)) return 0;
     if (SingleInstance::AskRunningToShow(socketPath)) return 0;
 
     IniFileStore store(DefaultIniStorePath());
@@ -117,7 +119,6 @@ int main(int argc, char** argv) {
     });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [&] { sessionEnd.End(); });
 
-    SingleInstance instance;
     instance.Listen(socketPath, [&] { monitor.OnTrayActivated(); });
 
     std::unique_ptr<TestDump> dump;

@@ -4,11 +4,14 @@
 
 #include <QDir>
 #include <QLocalSocket>
+#include <QThread>
 
 namespace tavrel::linux_qt {
 
 namespace {
 constexpr int kWaitMs = 1000;
+// How long a program that lost the start lock waits for the winner to listen.
+constexpr int kWinnerStartMs = 10000;
 constexpr char kShowRequest[] = "show\n";
 }  // namespace
 
@@ -28,6 +31,18 @@ bool SingleInstance::AskRunningToShow(const QString& path) {
     socket.waitForBytesWritten(kWaitMs);
     socket.disconnectFromServer();
     return true;
+}
+
+bool SingleInstance::TakeStartLock(const QString& socketPath) {
+    // QLockFile finds a lock whose program has died stale and takes it over.
+    lock_ = std::make_unique<QLockFile>(socketPath + QStringLiteral(".lock"));
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) return true;
+    for (int waited = 0; waited < kWinnerStartMs; waited += 100) {
+        if (AskRunningToShow(socketPath)) break;
+        QThread::msleep(100);
+    }
+    return false;
 }
 
 bool SingleInstance::Listen(const QString& path, std::function<void()> onShow) {

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include <QLocalServer>
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +18,11 @@ QString InstanceSocketPath();
 
 class SingleInstance final : public QObject {
   public:
+    // Held from before the look for a running program until this one ends: of two programs
+    // started at the same moment only one gets it. False when another program holds it;
+    // that one is then asked to show itself, once it listens.
+    bool TakeStartLock(const QString& socketPath);
+
     // True when another program answered on the socket and was asked to show its window.
     static bool AskRunningToShow(const QString& path);
 
@@ -23,6 +30,7 @@ class SingleInstance final : public QObject {
     bool Listen(const QString& path, std::function<void()> onShow);
 
   private:
+    std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
     std::function<void()> onShow_;
 };

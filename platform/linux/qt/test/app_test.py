@@ -161,6 +161,26 @@ class AppTest(unittest.TestCase):
         self.assertNotEqual(int(shown["readouts"]["tickCount"]), ticks)
         self.assertIsNone(p.process.poll())
 
+    def test_two_starts_at_the_same_moment_leave_one_program(self):
+        p = Program(BINARY)
+        self.programs.append(p)
+        both = [subprocess.Popen([BINARY], env=p.env, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL) for _ in range(2)]
+        for process in both:
+            self.addCleanup(lambda process=process: process.poll() is None and process.kill())
+        # One runs on and shows its window; the other asks it to show itself and ends.
+        p.wait_for(lambda d: d["window"]["visible"], 15, "one window")
+        deadline = time.monotonic() + 15
+        while all(process.poll() is None for process in both):
+            self.assertLess(time.monotonic(), deadline, "both are still running")
+            time.sleep(0.1)
+        time.sleep(1)
+        running = [process for process in both if process.poll() is None]
+        ended = [process for process in both if process.poll() is not None]
+        self.assertEqual(len(running), 1, "exactly one program runs")
+        self.assertEqual(ended[0].returncode, 0)
+        p.process = running[0]  # closed with the others at the end
+
     def test_tray_icon_shows_the_window_and_its_menu_sets_start_at_login(self):
         p = self.start()
         p.press_escape()
