@@ -10,14 +10,12 @@ Each test starts the program with an empty settings store (HKCU\\Software\\ZKV d
 at its window through tavrel_probe.exe, gives input with xdotool and reads the store with
 `wine reg`.
 """
-import argparse
 import os
-import shutil
-import sys
 import time
 import unittest
 
-from harness import IDS, Probe, Store, Tavrel, X, wait_until
+from harness import (IDS, Probe, Store, Tavrel, X, missing_tools, parse_arguments, run_tests,
+                     wait_until)
 
 ARGS = None
 
@@ -36,16 +34,6 @@ WM_ENDSESSION = 0x16
 SETTING_FIELDS = [THRESHOLD, DECAY, BREAK_LIMIT, CLICK_PAIN, DOUBLECLICK_PAIN, KEYBOARD_PAIN,
                   MOVE_PAIN, DRAG_PAIN]
 SAVE_PROMPT = "Settings have changed since last save.  Save Data?"
-SKIP_EXIT_CODE = 77  # ctest reports the run as skipped
-
-
-def missing_tools():
-    if not os.environ.get("DISPLAY"):
-        return "DISPLAY is not set"
-    for tool in ("wine", "xdotool"):
-        if not shutil.which(tool):
-            return f"{tool} is not installed"
-    return None
 
 
 class AppTest(unittest.TestCase):
@@ -306,15 +294,8 @@ class AppTest(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True, help="directory of Tavrel.exe")
-    parser.add_argument("--probe", required=True, help="tavrel_probe.exe")
-    ARGS, rest = parser.parse_known_args()
-    if missing_tools():
-        print(f"skipped: {missing_tools()}")
-        sys.exit(SKIP_EXIT_CODE)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
-
+    ARGS, rest = parse_arguments()
+    run_tests(rest, missing_tools("wine", "xdotool"))
 
 if __name__ == "__main__":
     main()

@@ -2,8 +2,10 @@
 
 Needs DISPLAY and WINEPREFIX in the environment; uses wine, xdotool and tavrel_probe.exe.
 """
+import argparse
 import collections
 import os
+import shutil
 import re
 import select
 import signal
@@ -11,6 +13,7 @@ import struct
 import subprocess
 import sys
 import time
+import unittest
 
 STORE_KEY = r"HKCU\Software\ZKV"
 APP_KEY = STORE_KEY + r"\Tavrel"
@@ -19,6 +22,35 @@ from resource_ids import IDS  # noqa: E402  (the tests' folder is not a package)
 
 QUIT_BUTTON = IDS["IDC_QUIT"]
 IDNO = 7
+
+
+SKIP_EXIT_CODE = 77  # ctest reports the run as skipped
+
+
+def missing_tools(*tools):
+    """Why the tests cannot run here, or None: no display, or a tool not installed."""
+    if not os.environ.get("DISPLAY"):
+        return "DISPLAY is not set"
+    for tool in tools:
+        if not shutil.which(tool):
+            return f"{tool} is not installed"
+    return None
+
+
+def parse_arguments():
+    """The test scripts' own arguments (--bin, --probe) and the rest, for unittest."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="directory of Tavrel.exe")
+    parser.add_argument("--probe", required=True, help="tavrel_probe.exe")
+    return parser.parse_known_args()
+
+
+def run_tests(rest, missing):
+    """Runs the calling module's tests, or reports them skipped when something is missing."""
+    if missing:
+        print(f"skipped: {missing}")
+        sys.exit(SKIP_EXIT_CODE)
+    unittest.main(module="__main__", argv=[sys.argv[0]] + rest, verbosity=2)
 
 
 def wait_until(condition, timeout, what):

@@ -7,7 +7,6 @@ file, and what the History window draws of seeded files.
 Same environment as app_test.py. Each test empties the prefix's history folder
 (%LOCALAPPDATA%\\Tavrel\\history) first.
 """
-import argparse
 import datetime
 import os
 import shutil
@@ -18,12 +17,11 @@ import time
 import unittest
 
 from harness import (IDS, Probe, Screenshot, Store, Tavrel, X, history_folder, history_lines,
-                     wait_until)
+                     missing_tools, parse_arguments, run_tests, wait_until)
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 GENERATOR = os.path.join(ROOT, "tools", "history", "make_sample_history.py")
 ARGS = None
-SKIP_EXIT_CODE = 77
 
 THRESHOLD, QUIT, TICKS, CLICKS, TOTAL_KEYS, TOTAL_DISTANCE = (
     IDS["IDC_THRESHOLD"], IDS["IDC_QUIT"], IDS["IDC_TICK_COUNT"], IDS["IDC_CLICKS"],
@@ -56,15 +54,6 @@ def save_for_docs(history, name):
     subprocess.run(["import", "-window", "root", "-crop",
                     f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
                     os.path.join(folder, name)], check=True)
-
-
-def missing_tools():
-    if not os.environ.get("DISPLAY"):
-        return "DISPLAY is not set"
-    for tool in ("wine", "winepath", "xdotool", "xwd"):
-        if not shutil.which(tool):
-            return f"{tool} is not installed"
-    return None
 
 
 def seed(folder, month, seed_number):
@@ -303,15 +292,8 @@ class HistoryTest(unittest.TestCase):
 
 def main():
     global ARGS
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True, help="directory of Tavrel.exe")
-    parser.add_argument("--probe", required=True, help="tavrel_probe.exe")
-    ARGS, rest = parser.parse_known_args()
-    if missing_tools():
-        print(f"skipped: {missing_tools()}")
-        sys.exit(SKIP_EXIT_CODE)
-    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
-
+    ARGS, rest = parse_arguments()
+    run_tests(rest, missing_tools("wine", "winepath", "xdotool", "xwd"))
 
 if __name__ == "__main__":
     main()

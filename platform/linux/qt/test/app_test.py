@@ -6,7 +6,6 @@ Needs DISPLAY (an Xvfb started with -noreset) with a tray host such as trayer ru
 Exits with 77 when there is no DISPLAY.
 """
 
-import argparse
 import os
 import re
 import shutil
@@ -17,7 +16,7 @@ import tempfile
 import time
 import unittest
 
-from harness import Program, xdotool
+from harness import Program, run_tests, xdotool
 
 BINARY = None
 DEFAULTS = {"threshold": "100", "decay": "100", "breakLimit": "100", "clickPain": "10",
@@ -287,18 +286,7 @@ class AppTest(unittest.TestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    args, rest = parser.parse_known_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: skipped")
-        return 77
-    global BINARY
-    BINARY = os.path.abspath(args.bin)
-    program = unittest.main(argv=[sys.argv[0], *rest], exit=False)
-    result = program.result
-    return 0 if result.wasSuccessful() else 1
-
+    return run_tests()
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -10,7 +10,6 @@ History window changes: its day and view, the totals text, its buttons and the c
 rectangles on the screen. The charts themselves are checked in screenshots.
 """
 
-import argparse
 import datetime
 import glob
 import json
@@ -24,7 +23,7 @@ import time
 import unittest
 
 from app_test import tray_icon_centre
-from harness import Program, xdotool
+from harness import Program, run_tests, xdotool
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GENERATOR = os.path.join(HERE, "..", "..", "..", "..", "tools", "history",
@@ -308,17 +307,7 @@ class HistoryTest(unittest.TestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--bin", required=True)
-    args, rest = parser.parse_known_args()
-    if not os.environ.get("DISPLAY"):
-        print("no DISPLAY: skipped")
-        return 77
-    global BINARY
-    BINARY = os.path.abspath(args.bin)
-    program = unittest.main(argv=[sys.argv[0], *rest], exit=False)
-    return 0 if program.result.wasSuccessful() else 1
-
+    return run_tests()
 
 if __name__ == "__main__":
     sys.exit(main())
