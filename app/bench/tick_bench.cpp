@@ -3,20 +3,14 @@
 // 50 ms and a store that accepts every write, so the figures are the program's own work.
 #include <benchmark/benchmark.h>
 
+#include "tavrel/testing/default_model.h"
+
 #include "tavrel/tick_pipeline.h"
 
 namespace tavrel {
 namespace {
 
-PainModel BenchModel() {
-    PainModel m{};
-    m.breakLimit = 100;
-    m.threshold = 100.0f;
-    m.screenWidth = 1024.0f;
-    m.decay = 1.0f;
-    m.movePain = m.dragPain = m.clickPain = m.doubleclickPain = m.keyboardPain = 1.0f;
-    return m;
-}
+using testing::BenchModel;
 
 class NullDesktop : public Clock, public ActivitySource, public MainWindow, public Tray {
   public:

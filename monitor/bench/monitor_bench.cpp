@@ -1,20 +1,14 @@
 // Costs of the pain model's Update. The whole tick with its listeners: app/bench.
 #include <benchmark/benchmark.h>
 
+#include "tavrel/testing/default_model.h"
+
 #include "tavrel/pain_model.h"
 
 namespace tavrel {
 namespace {
 
-PainModel BenchModel() {
-    PainModel m{};
-    m.breakLimit = 100;
-    m.threshold = 100.0f;
-    m.screenWidth = 1024.0f;
-    m.decay = 1.0f;
-    m.movePain = m.dragPain = m.clickPain = m.doubleclickPain = m.keyboardPain = 1.0f;
-    return m;
-}
+using testing::BenchModel;
 
 void BM_UpdateActive(benchmark::State& state) {
     PainModel model = BenchModel();

@@ -22,4 +22,12 @@ inline PainModel DefaultModel() {
     return m;
 }
 
+// The model the benchmarks run: every weight and the decay 1, so that no step is skipped.
+inline PainModel BenchModel() {
+    PainModel m = DefaultModel();
+    m.decay = 1.0f;
+    m.movePain = m.dragPain = m.clickPain = m.doubleclickPain = m.keyboardPain = 1.0f;
+    return m;
+}
+
 }  // namespace tavrel::testing
