@@ -99,6 +99,18 @@ void AddXTick(PlotScene& scene, const std::vector<Panel>& panels, double x,
                             kFontSize});
 }
 
+void AddUseBars(PlotScene& scene, const Panel& counts, const Panel& distance, double x,
+                double width, std::int64_t keys, std::int64_t clicks, std::int64_t movePx,
+                std::int64_t dragPx) {
+    const double left = x + width * 0.1, middle = x + width * 0.5, right = x + width * 0.9;
+    AddBar(scene, counts, left, middle, 0, static_cast<double>(keys), Ink::Keys);
+    AddBar(scene, counts, middle, right, 0, static_cast<double>(clicks), Ink::Clicks);
+    const auto moved = static_cast<double>(movePx);
+    AddBar(scene, distance, left, right, 0, moved, Ink::MoveDistance);
+    AddBar(scene, distance, left, right, moved, moved + static_cast<double>(dragPx),
+           Ink::DragDistance);
+}
+
 void AddBar(PlotScene& scene, const Panel& panel, double x0, double x1, double from, double to,
             Ink ink) {
     const double top = panel.Y(std::max(from, to));

@@ -2,6 +2,8 @@
 // axis, grid lines, a title in the inks of its series, and the bars and lines inside it.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +43,12 @@ void AddXTick(PlotScene& scene, const std::vector<Panel>& panels, double x,
 // A bar from value `from` to value `to` between x0 and x1; nothing when it would be empty.
 void AddBar(PlotScene& scene, const Panel& panel, double x0, double x1, double from, double to,
             Ink ink);
+
+// One slot's use, a day's or an hour's, from x to x + width: keys and clicks side by side in
+// the counts panel; moved distance with dragged distance stacked on it in the distance panel.
+void AddUseBars(PlotScene& scene, const Panel& counts, const Panel& distance, double x,
+                double width, std::int64_t keys, std::int64_t clicks, std::int64_t movePx,
+                std::int64_t dragPx);
 
 // Text across the middle of a panel, for a panel with nothing to show.
 void AddNote(PlotScene& scene, const Panel& panel, const std::string& text);

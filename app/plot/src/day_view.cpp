@@ -135,15 +135,8 @@ PlotScene BuildDayView(const DayDetail& day, PlotSize size) {
 
     for (int h = 0; h < 24; ++h) {
         const HourTotals& hour = day.hours[static_cast<std::size_t>(h)];
-        const double x = h * 60.0;
-        chart::AddBar(scene, panels[1], x + 6, x + 30, 0, static_cast<double>(hour.keys),
-                      Ink::Keys);
-        chart::AddBar(scene, panels[1], x + 30, x + 54, 0, static_cast<double>(hour.clicks),
-                      Ink::Clicks);
-        const auto moved = static_cast<double>(hour.movePx);
-        chart::AddBar(scene, panels[2], x + 6, x + 54, 0, moved, Ink::MoveDistance);
-        chart::AddBar(scene, panels[2], x + 6, x + 54, moved,
-                      moved + static_cast<double>(hour.dragPx), Ink::DragDistance);
+        chart::AddUseBars(scene, panels[1], panels[2], h * 60.0, 60.0, hour.keys, hour.clicks,
+                          hour.movePx, hour.dragPx);
     }
     return scene;
 }

@@ -81,14 +81,8 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
                 {{point.x - kMarker, point.y - kMarker, point.x + kMarker, point.y + kMarker},
                  Ink::Pain});
         }
-        chart::AddBar(scene, panels[1], x + 0.1, x + 0.5, 0, static_cast<double>(d.keys),
-                      Ink::Keys);
-        chart::AddBar(scene, panels[1], x + 0.5, x + 0.9, 0, static_cast<double>(d.clicks),
-                      Ink::Clicks);
-        const auto moved = static_cast<double>(d.movePx);
-        chart::AddBar(scene, panels[2], x + 0.1, x + 0.9, 0, moved, Ink::MoveDistance);
-        chart::AddBar(scene, panels[2], x + 0.1, x + 0.9, moved,
-                      moved + static_cast<double>(d.dragPx), Ink::DragDistance);
+        chart::AddUseBars(scene, panels[1], panels[2], x, 1.0, d.keys, d.clicks, d.movePx,
+                          d.dragPx);
         chart::AddBar(scene, panels[3], x + 0.2, x + 0.8, 0, d.alarms, Ink::Alarms);
     }
     endPeak();
