@@ -73,6 +73,7 @@ DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
     using W = MonitorWindow;
     static const MessageEntry entries[] = {
         MessageUnsigned<W>(WM_SYSCOMMAND, &W::OnSysCommand),
+        Message<W>(WM_INITMENUPOPUP, &W::OnInitMenuPopup),
         Message<W>(WM_PAINT, &W::OnPaint),
         MessageIcon<W>(WM_QUERYDRAGICON, &W::OnQueryDragIcon),
         Message<W>(WM_TIMER, &W::OnTimer),
@@ -140,6 +141,19 @@ void MonitorWindow::AddSystemMenuItems() {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
     AppendMenuA(menu, MF_STRING, kHistoryMenuCommand, kHistoryMenuText);
+    startWithWindows_.AppendTo(menu, kStartWithWindowsMenuCommand);
+}
+
+void MonitorWindow::OnInitMenuPopup() {
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (menu) startWithWindows_.Refresh(menu, kStartWithWindowsMenuCommand);
+    Default();
+}
+
+void MonitorWindow::ChooseStartWithWindows() {
+    startWithWindows_.Choose(hwnd());
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (menu) startWithWindows_.Refresh(menu, kStartWithWindowsMenuCommand);
 }
 
 void MonitorWindow::LoadIcons() {
@@ -163,6 +177,8 @@ void MonitorWindow::OnSysCommand(unsigned id) {
         ShowAbout();
     } else if ((id & 0xFFF0) == kHistoryMenuCommand) {
         OpenHistory();
+    } else if ((id & 0xFFF0) == kStartWithWindowsMenuCommand) {
+        ChooseStartWithWindows();
     } else {
         Default();  // Move as usual; Close becomes the Cancel command
     }
@@ -197,12 +213,13 @@ void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
 }
 
 void MonitorWindow::ShowTrayMenu() {
-    enum Item : UINT { kShow = 1, kHistory, kAbout, kQuit };
+    enum Item : UINT { kShow = 1, kHistory, kAbout, kStartWithWindows, kQuit };
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
     AppendMenuA(menu, MF_STRING, kShow, "&Show Tavrel");
     AppendMenuA(menu, MF_STRING, kHistory, kHistoryMenuText);
     AppendMenuA(menu, MF_STRING, kAbout, "&About Tavrel...");
+    startWithWindows_.AppendTo(menu, kStartWithWindows);
     AppendMenuA(menu, MF_STRING, kQuit, "&Quit");
     SetMenuDefaultItem(menu, kShow, FALSE);  // what a double-click does
     POINT at;
@@ -223,6 +240,9 @@ void MonitorWindow::ShowTrayMenu() {
             break;
         case kAbout:
             ShowAbout();
+            break;
+        case kStartWithWindows:
+            ChooseStartWithWindows();
             break;
         case kQuit:
             controller_.OnQuit();

@@ -12,6 +12,7 @@
 #include "handles_win32.h"
 #include "history_window_win32.h"
 #include "hook_activity_source.h"
+#include "start_with_windows_win32.h"
 #include "system_clock.h"
 #include "tavrel/directory_history_files.h"
 #include "tavrel/history_recorder.h"
@@ -103,6 +104,8 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void ShowAbout();
     void OpenHistory() { historyWindow_.Open(); }
     void OnSysCommand(unsigned id);
+    void OnInitMenuPopup();
+    void ChooseStartWithWindows();
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
     void OnTimer() { controller_.OnTimer(); }
@@ -124,6 +127,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     HICON appIcon_;
     OwnedIcon trayIcons_[8];
     NotifyIcon trayIcon_;
+    StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
     HookActivitySource source_;
     // The history's writer and recorder are there before the controller starts calling them
