@@ -11,6 +11,8 @@ packages=(
     wine wine64 fonts-wine xvfb xdotool x11-utils x11-xserver-utils zip x11-apps imagemagick
     qt6-base-dev qt6-qpa-plugins libx11-dev libxtst-dev trayer dpkg-dev file
     locales-all
+    libudev-dev libsystemd-dev
+    qemu-system-x86 linux-image-amd64 busybox-static python3-evdev
 )
 
 missing=()
