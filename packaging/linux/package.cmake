@@ -1,6 +1,7 @@
 # The Linux program's desktop files and its Debian package (cmake --build ... --target
 # package): the program, the menu entry and the application icon in the hicolor theme, the
-# PNGs made at build time from resources/icons/tavrel.ico.
+# PNGs made at build time from resources/icons/tavrel.ico; the input service's program and
+# units come from platform/linux/inputd, its maintainer scripts from debian/ here.
 set(tavrel_linux_packaging ${PROJECT_SOURCE_DIR}/packaging/linux)
 
 add_executable(ico_to_png ${tavrel_linux_packaging}/ico_to_png.cpp)
@@ -37,5 +38,12 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://tavrel.example.org)
 # The libraries the program links come from dpkg-shlibdeps; the X platform plugin and the
 # .ico reader are loaded at run time, so their packages are named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6gui6")
+# The input service needs systemd: its socket starts it, logind says who is in front, and
+# systemd-sysusers makes its user.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6gui6, systemd")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${tavrel_linux_packaging}/debian/postinst
+    ${tavrel_linux_packaging}/debian/prerm
+    ${tavrel_linux_packaging}/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
