@@ -8,7 +8,7 @@ packages=(
     cmake make g++ python3
     libgtest-dev googletest libbenchmark-dev
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-    wine wine64 fonts-wine xvfb xdotool x11-utils x11-xserver-utils zip x11-apps imagemagick
+    wine wine64 fonts-wine wixl msitools xvfb xdotool x11-utils x11-xserver-utils zip x11-apps imagemagick
     qt6-base-dev qt6-qpa-plugins libx11-dev libxtst-dev trayer dpkg-dev file
     locales-all
     libudev-dev libsystemd-dev
