@@ -45,7 +45,7 @@
 #define IDC_PAINFUL 1022  // radio button of the "Painful" set
 #define IDC_NORMAL 1023   // radio button of the "Good" set
 
-// The eight settings fields.
+// The settings fields.
 #define IDC_THRESHOLD 1011
 #define IDC_DECAY 1013
 #define IDC_BREAK_LIMIT 1015
@@ -54,6 +54,20 @@
 #define IDC_KEYBOARD_PAIN 1019
 #define IDC_MOVE_PAIN 1020
 #define IDC_DRAG_PAIN 1021
+
+#ifndef RC_INVOKED
+// Each settings field's control under the program's name of its setting: the one list the
+// window's code reads, kept beside the ids so that a new field is added in one place.
+#define TAVREL_SETTING_CONTROLS(X)         \
+    X(Threshold, IDC_THRESHOLD)             \
+    X(Decay, IDC_DECAY)                     \
+    X(BreakLimit, IDC_BREAK_LIMIT)          \
+    X(ClickPain, IDC_CLICK_PAIN)            \
+    X(DoubleclickPain, IDC_DOUBLECLICK_PAIN) \
+    X(KeyboardPain, IDC_KEYBOARD_PAIN)      \
+    X(MovePain, IDC_MOVE_PAIN)              \
+    X(DragPain, IDC_DRAG_PAIN)
+#endif
 
 // Hidden white rectangle below the "Painful?" frame.
 #define IDC_WHITE_RECT 1014

@@ -28,12 +28,12 @@ MonitorSettings::MonitorSettings(SettingsView& view, MessageBoxes& boxes, Failur
     : view_(view), boxes_(boxes), notice_(notice), store_(store), model_(model) {}
 
 void MonitorSettings::LoadSettingsSet(const std::string& section) {
-    std::int32_t values[kSettingFieldCount];
-    for (int i = 0; i < kSettingFieldCount; ++i) {
+    std::int32_t values[kSettingCount];
+    for (int i = 0; i < kSettingCount; ++i) {
         const SettingField& field = kSettingFields[i];
         values[i] = store_.ReadInt(section.c_str(), field.key, field.defaultValue);
     }
-    for (int i = 0; i < kSettingFieldCount; ++i) LoadSetting(model_, kSettingFields[i], values[i]);
+    for (int i = 0; i < kSettingCount; ++i) LoadSetting(model_, kSettingFields[i], values[i]);
     // The fields show the model, so that they say what the model really holds.
     for (const SettingField& field : kSettingFields) {
         view_.SetFieldInt(field.id, SettingIntegerForm(model_, field));

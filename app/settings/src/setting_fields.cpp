@@ -1,31 +1,10 @@
-// The eight settings: their fields, store keys, defaults and conversions; and the reading of a
-// field's text as a number.
+// The settings' conversions between integers and the model, and the reading of a field's
+// text as a number.
 #include "tavrel/setting_fields.h"
 
 #include <cmath>
 
-#include "tavrel/settings_view.h"
-
 namespace tavrel {
-
-const SettingField kSettingFields[kSettingFieldCount] = {
-    {SettingId::Threshold, "Threshold", 100, SettingKind::Float, &PainModel::threshold, nullptr},
-    {SettingId::Decay, "Decay", 100, SettingKind::Tenths, &PainModel::decay, nullptr},
-    {SettingId::KeyboardPain, "KeyboardPain", 10, SettingKind::Float, &PainModel::keyboardPain, nullptr},
-    {SettingId::ClickPain, "ClickPain", 10, SettingKind::Float, &PainModel::clickPain, nullptr},
-    {SettingId::DoubleclickPain, "DoubleclickPain", 10, SettingKind::Float, &PainModel::doubleclickPain,
-     nullptr},
-    {SettingId::MovePain, "MovePain", 10, SettingKind::Float, &PainModel::movePain, nullptr},
-    {SettingId::DragPain, "DragPain", 10, SettingKind::Float, &PainModel::dragPain, nullptr},
-    {SettingId::BreakLimit, "BreakLimit", 100, SettingKind::Integer, nullptr, &PainModel::breakLimit},
-};
-
-const SettingField& FindSettingField(SettingId id) {
-    for (const SettingField& field : kSettingFields) {
-        if (field.id == id) return field;
-    }
-    return kSettingFields[0];  // unreachable: the table names every field
-}
 
 void LoadSetting(PainModel& model, const SettingField& field, std::int32_t value) {
     switch (field.kind) {

@@ -1,5 +1,6 @@
-// The conversions of the eight settings, and the reading of a field's text as a number.
+// The settings' table and conversions, and the reading of a field's text as a number.
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -10,7 +11,6 @@
 #include <string>
 
 #include "tavrel/setting_fields.h"
-#include "tavrel/settings_view.h"
 
 namespace tavrel::testing {
 namespace {
@@ -34,12 +34,43 @@ std::vector<std::int32_t> Samples(std::int32_t limit) {
 TEST(SettingFieldsTest, EveryKindGivesBackTheIntegerItLoaded) {
     for (const SettingField& field : kSettingFields) {
         SCOPED_TRACE(field.key);
-        const std::int32_t limit = field.kind == SettingKind::Tenths ? 8388608 : 16777216;
-        for (const std::int32_t value : Samples(limit)) {
+        for (const std::int32_t value : Samples(field.exactUpTo)) {
             PainModel model{};
             LoadSetting(model, field, value);
             ASSERT_EQ(SettingIntegerForm(model, field), value);
         }
+    }
+}
+
+TEST(SettingFieldsTest, EachRowSaysWhatItsFieldAndKeyAre) {
+    struct Row {
+        SettingId id;
+        const char* key;
+        std::int32_t defaultValue;
+        const char* label;
+        bool digitsOnly;
+        std::int32_t exactUpTo;
+    };
+    const Row rows[] = {
+        {SettingId::Threshold, "Threshold", 100, "&Threshold", true, 16777216},
+        {SettingId::Decay, "Decay", 100, "&Decay", true, 8388608},
+        {SettingId::BreakLimit, "BreakLimit", 100, "&Break Limit", true, 2147483647},
+        {SettingId::ClickPain, "ClickPain", 10, "&Click pain", false, 16777216},
+        {SettingId::DoubleclickPain, "DoubleclickPain", 10, "&Doubleclick pain", false, 16777216},
+        {SettingId::KeyboardPain, "KeyboardPain", 10, "&Keyboard pain", false, 16777216},
+        {SettingId::MovePain, "MovePain", 10, "&Move pain", false, 16777216},
+        {SettingId::DragPain, "DragPain", 10, "&Drag pain", false, 16777216},
+    };
+    ASSERT_EQ(kSettingCount, static_cast<int>(std::size(rows)));
+    for (const Row& row : rows) {
+        const SettingField& field = FindSettingField(row.id);
+        SCOPED_TRACE(row.key);
+        EXPECT_EQ(field.id, row.id);
+        EXPECT_STREQ(field.key, row.key);
+        EXPECT_EQ(field.defaultValue, row.defaultValue);
+        EXPECT_STREQ(field.label, row.label);
+        EXPECT_EQ(field.digitsOnly, row.digitsOnly);
+        EXPECT_EQ(field.exactUpTo, row.exactUpTo);
     }
 }
 
@@ -87,12 +118,12 @@ TEST(SettingFieldsTest, ExtremeIntegersStayWithinTheThirtyTwoBitRange) {
 
 TEST(SettingFieldsTest, EveryFieldHasAnEntryOfItsOwnWithItsOwnKey) {
     std::set<std::string> keys;
-    for (int i = 0; i < kSettingFieldCount; ++i) {
-        const auto id = static_cast<SettingId>(i);
+    for (int i = 0; i < kSettingCount; ++i) {
+        const SettingId id = SettingAt(i);
         EXPECT_EQ(FindSettingField(id).id, id) << i;
         keys.insert(FindSettingField(id).key);
     }
-    EXPECT_EQ(keys.size(), static_cast<std::size_t>(kSettingFieldCount));
+    EXPECT_EQ(keys.size(), static_cast<std::size_t>(kSettingCount));
 }
 
 TEST(ParseUnsignedDecimalTest, ReadsWhatTheDialogManagerReads) {

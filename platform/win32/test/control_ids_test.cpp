@@ -1,5 +1,5 @@
 // The window's numbers for the core's names: every read-out, field, button and icon has its
-// own, and only the eight settings fields read back as fields.
+// own, and only the settings fields read back as fields.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,9 +9,9 @@
 namespace tavrel::win32 {
 namespace {
 
-TEST(ControlIdsTest, OnlyTheEightFieldsAreSettingsAndEachMapsBack) {
-    for (int i = 0; i < 8; ++i) {
-        const auto field = static_cast<SettingId>(i);
+TEST(ControlIdsTest, OnlyTheSettingsFieldsAreSettingsAndEachMapsBack) {
+    for (int i = 0; i < kSettingCount; ++i) {
+        const SettingId field = SettingAt(i);
         SettingId back{};
         ASSERT_TRUE(SettingOfControl(ControlOf(field), back)) << i;
         EXPECT_EQ(back, field);
@@ -22,6 +22,17 @@ TEST(ControlIdsTest, OnlyTheEightFieldsAreSettingsAndEachMapsBack) {
     }
 }
 
+TEST(ControlIdsTest, EachSettingHasTheControlOfItsTemplate) {
+    const std::pair<SettingId, int> fields[] = {
+        {SettingId::Threshold, 1011},       {SettingId::Decay, 1013},
+        {SettingId::BreakLimit, 1015},      {SettingId::ClickPain, 1017},
+        {SettingId::DoubleclickPain, 1018}, {SettingId::KeyboardPain, 1019},
+        {SettingId::MovePain, 1020},        {SettingId::DragPain, 1021},
+    };
+    ASSERT_EQ(static_cast<int>(sizeof fields / sizeof fields[0]), kSettingCount);
+    for (const auto& c : fields) EXPECT_EQ(ControlOf(c.first), c.second) << c.second;
+}
+
 TEST(ControlIdsTest, ReadoutsAndIconsHaveTheirResources) {
     const std::pair<TrayIcon, int> icons[] = {
         {TrayIcon::Level0, 132}, {TrayIcon::Level1, 135}, {TrayIcon::Level2, 136},
@@ -30,8 +41,8 @@ TEST(ControlIdsTest, ReadoutsAndIconsHaveTheirResources) {
     };
     for (const auto& c : icons) EXPECT_EQ(ResourceOf(c.first), c.second);
     const std::pair<Readout, int> readouts[] = {
-        {Readout::TickCount, 1002}, {Readout::Distance, 1004},      {Readout::DragDistance, 1001},
-        {Readout::Clicks, 1005},    {Readout::Pain, 1006},          {Readout::TotalDistance, 1007},
+        {Readout::TickCount, 1002}, {Readout::Distance, 1004}, {Readout::DragDistance, 1001},
+        {Readout::Clicks, 1005},    {Readout::Pain, 1006},     {Readout::TotalDistance, 1007},
         {Readout::TotalKeys, 1009},
     };
     for (const auto& c : readouts) EXPECT_EQ(ControlOf(c.first), c.second);

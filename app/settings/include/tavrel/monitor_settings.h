@@ -1,5 +1,5 @@
 // The settings half of the main window: loading a settings set into the pain model and the
-// eight fields, taking edits, tracking unsaved edits, saving, switching sets, and RESET.
+// settings fields, taking edits, tracking unsaved edits, saving, switching sets, and RESET.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +18,9 @@ class MonitorSettings {
     MonitorSettings(SettingsView& view, MessageBoxes& boxes, FailureNotice& notice,
                     SettingsStore& store, PainModel& model);
 
-    // Reads the eight settings of a section into the model and shows them in the fields.
+    // Reads every setting of a section into the model and shows them in the fields.
     void LoadSettingsSet(const std::string& section);
-    // Writes the totals' distance and the eight settings into the active set. False, after
+    // Writes the totals' distance and every setting into the active set. False, after
     // telling the user once, when any write failed; the edits then stay unsaved.
     bool SaveSettings();
     void MarkSettingsDirty();

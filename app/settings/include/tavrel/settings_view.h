@@ -1,28 +1,12 @@
-// What the settings code needs from the window that shows the eight fields, the two set
+// What the settings code needs from the window that shows the settings fields, the two set
 // buttons and the Save button.
 #pragma once
 
 #include <cstdint>
 
+#include "tavrel/setting_fields.h"
+
 namespace tavrel {
-
-// Reads a field's text as an unsigned decimal number, as the dialog manager's unsigned
-// integer reading does: leading blanks (space, tab, CR, LF, VT, FF) are skipped, then one or
-// more decimal digits and nothing else must follow, and the value must not exceed 4294967295.
-// False, with value untouched, for anything else, a null text included.
-bool ParseUnsignedDecimal(const char* text, std::uint32_t& value);
-
-// The eight settings fields.
-enum class SettingId : int {
-    Threshold,
-    Decay,  // in tenths
-    BreakLimit,
-    ClickPain,
-    DoubleclickPain,
-    KeyboardPain,
-    MovePain,
-    DragPain,
-};
 
 // The two radio buttons: "&Normal" stands for the set "Good", "&Painful" for "Painful".
 enum class SetButton : int { Normal, Painful };

@@ -19,6 +19,7 @@
 #include "about_box.h"
 #include "dialog_units.h"
 #include "tavrel/monitor_controller.h"
+#include "tavrel/setting_fields.h"
 
 namespace tavrel::linux_qt {
 
@@ -38,25 +39,18 @@ class PlainRadioButton final : public QRadioButton {
     void nextCheckState() override {}
 };
 
-struct FieldPlace {
-    const char* name;
-    const char* label;
-    int labelX, labelY, labelW;
-    int y;
-    bool digitsOnly;
-};
+// The settings fields stand in one column, a row each in the order of SettingId, which is
+// also the tab order; their labels end where the fields begin.
+constexpr int kFieldX = 70, kFieldW = 36, kFieldH = 12;
+constexpr int kFirstFieldY = 15, kFieldPitch = 17;
+constexpr int kLabelX = 7, kLabelW = 54, kLabelDrop = 2;
 
-// In the order of SettingId, which is also the tab order.
-constexpr FieldPlace kFields[kFieldCount] = {
-    {"threshold", "&Threshold", 29, 17, 32, 15, true},
-    {"decay", "&Decay", 29, 34, 32, 32, true},
-    {"breakLimit", "&Break Limit", 25, 51, 36, 49, true},
-    {"clickPain", "&Click pain", 29, 68, 32, 66, false},
-    {"doubleclickPain", "&Doubleclick pain", 7, 85, 54, 83, false},
-    {"keyboardPain", "&Keyboard pain", 7, 102, 54, 100, false},
-    {"movePain", "&Move pain", 7, 119, 54, 117, false},
-    {"dragPain", "&Drag pain", 7, 135, 54, 133, false},
-};
+// The field's object name: its store key with a small first letter ("BreakLimit": "breakLimit").
+QString FieldName(const SettingField& field) {
+    QString name = QString::fromLatin1(field.key);
+    if (!name.isEmpty()) name[0] = name[0].toLower();
+    return name;
+}
 
 struct ReadoutPlace {
     const char* name;
@@ -98,17 +92,18 @@ MonitorWindow::MonitorWindow() {
 void MonitorWindow::Build() {
     std::vector<UnitBox> boxes;
     // Created in the Windows template's order, which makes the tab order.
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
+        const SettingField& field = FindSettingField(SettingAt(i));
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(kFields[i].name));
-        if (kFields[i].digitsOnly) {
+        edit->setObjectName(FieldName(field));
+        if (field.digitsOnly) {
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), edit));
         }
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, &MonitorWindow::changed);
         fields_[i] = edit;
-        boxes.push_back({edit, 70, kFields[i].y, 36, 12});
+        boxes.push_back({edit, kFieldX, kFirstFieldY + i * kFieldPitch, kFieldW, kFieldH});
     }
     auto* painfulBox = new QGroupBox(QStringLiteral("Painful?"), this);
     boxes.push_back({painfulBox, 149, 60, 50, 38});
@@ -137,7 +132,8 @@ void MonitorWindow::Build() {
     for (int i = 0; i < kReadoutCount; ++i) {
         const ReadoutPlace& place = kReadouts[i];
         if (place.label != nullptr) {
-            boxes.push_back({RightLabel(place.label, this), place.labelX, place.y, place.labelW, 8});
+            boxes.push_back(
+                {RightLabel(place.label, this), place.labelX, place.y, place.labelW, 8});
         }
         auto* value = new QLabel(QString::fromLatin1(place.placeholder), this);
         value->setObjectName(QString::fromLatin1(place.name));
@@ -154,10 +150,10 @@ void MonitorWindow::Build() {
     }
     auto* debugBox = new QGroupBox(QStringLiteral("Debugging Information"), this);
     boxes.push_back({debugBox, 7, 159, 198, 119});
-    for (int i = 0; i < kFieldCount; ++i) {
-        QLabel* label = RightLabel(kFields[i].label, this);
+    for (int i = 0; i < kSettingCount; ++i) {
+        QLabel* label = RightLabel(FindSettingField(SettingAt(i)).label, this);
         label->setBuddy(fields_[i]);
-        boxes.push_back({label, kFields[i].labelX, kFields[i].labelY, kFields[i].labelW, 8});
+        boxes.push_back({label, kLabelX, kFirstFieldY + i * kFieldPitch + kLabelDrop, kLabelW, 8});
     }
     // The frames are drawn behind the controls they surround and take no clicks from them.
     painfulBox->lower();
@@ -202,9 +198,9 @@ void MonitorWindow::Attach(MonitorController& controller) {
 bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
     // An edit reaches the settings when its field loses the focus, whatever took it.
     if (event->type() == QEvent::FocusOut && controller_ != nullptr) {
-        for (int i = 0; i < kFieldCount; ++i) {
+        for (int i = 0; i < kSettingCount; ++i) {
             if (watched == fields_[i]) {
-                controller_->settings().CommitSettingField(static_cast<SettingId>(i));
+                controller_->settings().CommitSettingField(SettingAt(i));
                 break;
             }
         }

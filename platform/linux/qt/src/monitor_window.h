@@ -1,4 +1,4 @@
-// The main window on a Qt desktop: the eight settings fields, Quit and Save, the two set
+// The main window on a Qt desktop: the settings fields, Quit and Save, the two set
 // buttons, the debugging read-outs and RESET, arranged as on Windows; and the window-system
 // operations that the platform-free controller asks of its window.
 #pragma once
@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "tavrel/main_window.h"
+#include "tavrel/setting_fields.h"
 #include "tavrel/settings_view.h"
 
 class QLabel;
@@ -22,8 +23,6 @@ class MonitorController;
 }
 
 namespace tavrel::linux_qt {
-
-constexpr int kFieldCount = 8;
 
 class MonitorWindow final : public QDialog, public MainWindow, public SettingsView {
     Q_OBJECT
@@ -95,7 +94,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void FitToNotice();
 
     MonitorController* controller_ = nullptr;
-    std::array<QLineEdit*, kFieldCount> fields_{};
+    std::array<QLineEdit*, kSettingCount> fields_{};
     std::array<QLabel*, kReadoutCount> readouts_{};
     QPushButton* save_ = nullptr;
     QPushButton* quit_ = nullptr;

@@ -50,7 +50,7 @@ void TestDump::Schedule() {
 void TestDump::Write() {
     scheduled_ = false;
     QJsonObject fields;
-    for (int i = 0; i < kFieldCount; ++i) {
+    for (int i = 0; i < kSettingCount; ++i) {
         fields.insert(window_.field(i)->objectName(), window_.field(i)->text());
     }
     QJsonObject readouts;
