@@ -1,6 +1,7 @@
 #include "tavrel/monitor_controller.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace tavrel {
 
@@ -8,11 +9,27 @@ namespace {
 
 // "Tavrel : n", and a word on counting where input is not all counted. Fits the 64
 // characters that every notification area takes.
-void FormatTip(char (&tip)[64], float pain, CaptureHealth health) {
-    const char* note = health == CaptureHealth::NotCounting      ? " (not counting)"
-                       : health == CaptureHealth::PartlyCounting ? " (X11 programs only)"
-                                                                 : "";
-    std::snprintf(tip, sizeof tip, "Tavrel : %d%s", static_cast<int>(TruncToInt32(pain)), note);
+void FormatTip(char (&tip)[64], float pain, const CaptureStatus& status) {
+    const char* note = status.health == CaptureHealth::NotCounting      ? "not counting"
+                       : status.health == CaptureHealth::PartlyCounting ? "X11 programs only"
+                                                                        : "";
+    if (status.health != CaptureHealth::Counting && status.brief != nullptr &&
+        status.brief[0] != '\0') {
+        note = status.brief;
+    }
+    const int value = static_cast<int>(TruncToInt32(pain));
+    if (note[0] == '\0') {
+        std::snprintf(tip, sizeof tip, "Tavrel : %d", value);
+    } else {
+        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)", value, note);
+    }
+}
+
+bool SameStatus(const CaptureStatus& a, const CaptureStatus& b) {
+    const auto same = [](const char* x, const char* y) {
+        return std::strcmp(x != nullptr ? x : "", y != nullptr ? y : "") == 0;
+    };
+    return a.health == b.health && same(a.reason, b.reason) && same(a.brief, b.brief);
 }
 
 }  // namespace
@@ -41,7 +58,7 @@ void MonitorController::Start(std::int32_t screenWidth) {
 
     running_ = true;
     char tip[64];
-    FormatTip(tip, model_.pain, capture_.health);
+    FormatTip(tip, model_.pain, capture_);
     pipeline_.alarm.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
     window_.SetCaptureNotice(capture_.reason);
     if (!window_.StartTimer()) window_.ShowMessage("Can't start Timer");
@@ -75,7 +92,7 @@ void MonitorController::HideToTray() {
 void MonitorController::OnTrayPointed() {
     UpdateCaptureStatus();
     char tip[64];
-    FormatTip(tip, model_.pain, capture_.health);
+    FormatTip(tip, model_.pain, capture_);
     pipeline_.alarm.SetTip(tip);
 }
 
@@ -118,7 +135,8 @@ void MonitorController::Stop() {
 
 void MonitorController::UpdateCaptureStatus() {
     const CaptureStatus now = source_.Status();
-    if (now.health == capture_.health) return;
+    // A new reason with the same health (another refusal) is news to the user too.
+    if (SameStatus(now, capture_)) return;
     capture_ = now;
     window_.SetCaptureNotice(capture_.reason);
 }

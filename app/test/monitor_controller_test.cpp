@@ -349,6 +349,27 @@ TEST_F(MonitorControllerTest, ASourceThatCannotCountSaysSoInTheWindowAndTheTip) 
     EXPECT_EQ(tray.tip, "Tavrel : 0");
 }
 
+TEST_F(MonitorControllerTest, ANewReasonOfTheSameHealthReplacesTheNoticeAndTheTipNote) {
+    source.status = {CaptureHealth::NotCounting, "Tavrel is not counting: the service is away.",
+                     "not counting: no service"};
+    Start();
+    EXPECT_EQ(tray.tip, "Tavrel : 0 (not counting: no service)");
+
+    source.status = {CaptureHealth::NotCounting, "Tavrel is not counting: another session.",
+                     "not counting: another session is in front"};
+    for (int i = 0; i < 20; ++i) Tick();
+    EXPECT_EQ(window.captureNotice, "Tavrel is not counting: another session.");
+    controller->OnTrayPointed();
+    EXPECT_EQ(tray.tip, "Tavrel : 0 (not counting: another session is in front)");
+
+    // A note while everything is counted shows in the window, never in the tip.
+    source.status = {CaptureHealth::Counting, "Distances are hand travel.", "ignored"};
+    for (int i = 0; i < 20; ++i) Tick();
+    EXPECT_EQ(window.captureNotice, "Distances are hand travel.");
+    controller->OnTrayPointed();
+    EXPECT_EQ(tray.tip, "Tavrel : 0");
+}
+
 TEST_F(MonitorControllerTest, DebugButtonAlternatesItsCaptionAndNothingElse) {
     Start();
     const auto log = window.readoutLog.size();

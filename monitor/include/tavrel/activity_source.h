@@ -15,9 +15,12 @@ enum class CaptureHealth {
 
 struct CaptureStatus {
     CaptureHealth health = CaptureHealth::Counting;
-    // One plain sentence for the user when health is not Counting; empty otherwise. Static
-    // storage, owned by the source.
+    // One plain sentence for the user when health is not Counting, or a note on what the
+    // counts mean; empty otherwise. Static storage, owned by the source.
     const char* reason = "";
+    // A few words for the tray tip (at most 44 characters), such as "not counting: another
+    // session is in front"; empty: the tip says what the health alone says.
+    const char* brief = "";
 };
 
 class ActivitySource {
