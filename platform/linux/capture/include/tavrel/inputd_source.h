@@ -1,0 +1,64 @@
+// The input service's client: every tick hands in the reply to the previous tick's request
+// and sends the next one, both without waiting, so the counts arrive one tick late and the
+// GUI thread never blocks. A broken connection is retried once a second.
+//
+// The service replies only when asked, so it cannot wake a GUI that has stopped its timer:
+// a program on this source keeps ticking.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "tavrel/activity_source.h"
+#include "tavrel/inputd_protocol.h"
+#include "tavrel/source_pick.h"
+
+namespace tavrel {
+
+class InputdActivitySource final : public ActivitySource {
+  public:
+    // TAVREL_INPUTD_SOCKET, when set, names another socket: tests run a fake service there.
+    static std::string DefaultSocketPath();
+
+    explicit InputdActivitySource(
+        std::uint32_t doubleClickMs, std::string socketPath = DefaultSocketPath(),
+        std::chrono::milliseconds firstReplyWait = std::chrono::milliseconds(3000));
+    ~InputdActivitySource();
+    InputdActivitySource(const InputdActivitySource&) = delete;
+    InputdActivitySource& operator=(const InputdActivitySource&) = delete;
+
+    // Connects and waits for the first reply (at most firstReplyWait: a socket-activated
+    // service may still be starting); a service that does not answer yet may answer later.
+    CaptureStatus Start() override;
+    void Stop() override;
+    void Take(MDTAG& record) override;
+    CaptureStatus Status() override;
+
+    ServiceState state() const { return state_; }
+
+  private:
+    using Clock = std::chrono::steady_clock;
+
+    bool Connect();
+    void Disconnect(ServiceState why);
+    bool SendRequest();
+    // Reads what has arrived; true once a whole reply is in and handled.
+    bool ReadReply(MDTAG& record);
+    void HandleReply(MDTAG& record);
+
+    std::uint32_t doubleClickMs_;
+    std::string socketPath_;
+    std::chrono::milliseconds firstReplyWait_;
+    int fd_ = -1;
+    bool started_ = false;
+    bool awaitingReply_ = false;
+    Clock::time_point nextConnect_{};
+    Clock::time_point requestSent_{};
+    ServiceState state_ = ServiceState::NotAnswering;
+    unsigned char reply_[sizeof(inputd::Reply)] = {};
+    std::size_t replyFill_ = 0;
+    MDTAG carried_{};  // the answer Start waited for, handed out by the first Take
+};
+
+}  // namespace tavrel
