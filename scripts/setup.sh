@@ -10,6 +10,7 @@ packages=(
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
     wine wine64 fonts-wine wixl msitools xvfb xdotool x11-utils x11-xserver-utils zip x11-apps imagemagick
     qt6-base-dev qt6-qpa-plugins libx11-dev libxtst-dev trayer dpkg-dev file
+    qt6-wayland weston dbus python3-dbus python3-gi
     locales-all
     libudev-dev libsystemd-dev
     qemu-system-x86 linux-image-amd64 busybox-static python3-evdev

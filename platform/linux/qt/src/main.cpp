@@ -11,6 +11,7 @@
 #include <QStyleHints>
 
 #include "about_box.h"
+#include "desktop_notifications.h"
 #include "history_test_dump.h"
 #include "history_window.h"
 #include "monitor_window.h"
@@ -20,8 +21,10 @@
 #include "tavrel/directory_history_files.h"
 #include "tavrel/history_recorder.h"
 #include "tavrel/history_writer.h"
+#include "tavrel/inputd_source.h"
 #include "tavrel/ini_file_store.h"
 #include "tavrel/monitor_controller.h"
+#include "tavrel/picking_source.h"
 #include "tavrel/x_record_source.h"
 #include "test_dump.h"
 #include "tray_icon.h"
@@ -65,9 +68,13 @@ int main(int argc, char** argv) {
     const int early = HandleArguments(argc, argv);
     if (early >= 0) return early;
 
-    // Input is counted from the X server; the window lives on the same server, also under a
-    // Wayland session (through Xwayland), where raising a window is otherwise not allowed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // A Wayland session gets a Wayland window (an X11 one where Qt has no Wayland support);
+    // its alarm then also comes as a desktop notification, since it cannot raise itself.
+    const SessionKind session =
+        DetectSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", session == SessionKind::Wayland ? "wayland;xcb" : "xcb");
+    }
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("tavrel"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -79,8 +86,10 @@ int main(int argc, char** argv) {
 
     IniFileStore store(DefaultIniStorePath());
     const QStyleHints* hints = QGuiApplication::styleHints();
-    XRecordActivitySource source(static_cast<std::uint32_t>(hints->mouseDoubleClickInterval()),
-                                 hints->mouseDoubleClickDistance());
+    const auto doubleClickMs = static_cast<std::uint32_t>(hints->mouseDoubleClickInterval());
+    XRecordActivitySource xRecord(doubleClickMs, hints->mouseDoubleClickDistance());
+    InputdActivitySource service(doubleClickMs);
+    PickingActivitySource source(session, xRecord, service);
     SystemClock clock;
     MonitorWindow window;
     const std::filesystem::path historyFolder =
@@ -102,6 +111,12 @@ int main(int argc, char** argv) {
     HistoryRecorder recorder(clock, historyWriter, monitor.notice());
     if (!monitor.AddListener(recorder)) std::fprintf(stderr, "tavrel: no usage history kept\n");
     window.Attach(monitor);
+    DesktopNotifications notifications([&monitor] { monitor.OnTrayActivated(); });
+    AlarmNotifier alarmNotifier(notifications);
+    if (QGuiApplication::platformName() == QLatin1String("wayland") &&
+        !monitor.AddListener(alarmNotifier)) {
+        std::fprintf(stderr, "tavrel: no alarm notifications\n");
+    }
 
     // About once a second: the tip follows the pain (no desktop tells when the pointer is
     // over the icon), and a notification area that has just appeared gets the icon.

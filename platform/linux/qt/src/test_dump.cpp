@@ -61,6 +61,7 @@ void TestDump::Write() {
     const QJsonObject dump{
         {"serial", ++serial_},
         {"pid", static_cast<qint64>(QCoreApplication::applicationPid())},
+        {"platform", QGuiApplication::platformName()},
         {"window", QJsonObject{{"title", window_.windowTitle()},
                                {"visible", window_.isVisible()},
                                {"minimized", window_.isMinimized()},

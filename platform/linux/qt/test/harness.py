@@ -60,6 +60,8 @@ class Program:
             XDG_DATA_HOME=self.data_home,
             TAVREL_TEST_DUMP=self.dump_file,
             QT_QPA_PLATFORM="xcb",
+            # No input service unless a test runs a fake one: never the machine's own.
+            TAVREL_INPUTD_SOCKET=os.path.join(self.root, "no-inputd.socket"),
         )
         if display is not None:
             self.env["DISPLAY"] = display
