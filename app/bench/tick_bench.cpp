@@ -55,6 +55,7 @@ class NullStore : public SettingsStore {
     std::string ReadString(const char*, const char*, const char*) override { return {}; }
     bool WriteInt(const char*, const char*, std::int32_t) override { return true; }
     bool WriteString(const char*, const char*, const char*) override { return true; }
+    bool WriteBatch(const std::vector<StoreValue>&) override { return true; }
 };
 
 // The program's wiring of one tick over the null desktop.

@@ -56,6 +56,7 @@ class FailingStore : public SettingsStore {
     std::string ReadString(const char*, const char*, const char*) override { return {}; }
     bool WriteInt(const char*, const char*, std::int32_t) override { return ++writes < 0; }
     bool WriteString(const char*, const char*, const char*) override { return false; }
+    bool WriteBatch(const std::vector<StoreValue>&) override { return false; }
 };
 
 TEST(TickAllocationTest, TicksOnEveryPathAllocateNothing) {

@@ -268,30 +268,48 @@ bool IniFileStore::WriteString(const char* section, const char* key, const char*
     return Write(section, key, FormatText(value));
 }
 
-bool IniFileStore::Write(const char* section, const char* key, const std::string& raw) {
-    if (!Storable(section, key)) return false;
-    // The change goes into a copy first: memory follows the disk only once the file is in.
+bool IniFileStore::WriteBatch(const std::vector<StoreValue>& values) {
+    if (!IsStorableBatch(values)) return false;
+    for (const StoreValue& v : values) {
+        if (!Storable(v.section.c_str(), v.key.c_str())) return false;
+    }
+    if (values.empty()) return true;
+    // The changes go into a copy first: memory follows the disk only once the file is in.
     std::vector<Section> next = sections_;
-    Section* target = nullptr;
-    for (Section& s : next) {
-        if (SameName(s.name, section)) target = &s;
-    }
-    if (target == nullptr) {
-        next.push_back(Section{section, {}});
-        target = &next.back();
-    }
-    Entry* entry = nullptr;
-    for (Entry& e : target->entries) {
-        if (SameName(e.key, key)) entry = &e;
-    }
-    if (entry == nullptr) {
-        target->entries.push_back(Entry{key, raw});
-    } else {
-        entry->raw = raw;
+    for (const StoreValue& v : values) {
+        Put(next, v.section, v.key, v.isText ? FormatText(v.text) : FormatInt(v.number));
     }
     if (!Save(Serialize(next))) return false;
     sections_ = std::move(next);
     return true;
+}
+
+bool IniFileStore::Write(const char* section, const char* key, const std::string& raw) {
+    if (!Storable(section, key)) return false;
+    std::vector<Section> next = sections_;
+    Put(next, section, key, raw);
+    if (!Save(Serialize(next))) return false;
+    sections_ = std::move(next);
+    return true;
+}
+
+void IniFileStore::Put(std::vector<Section>& sections, const std::string& section,
+                       const std::string& key, const std::string& raw) {
+    Section* target = nullptr;
+    for (Section& s : sections) {
+        if (SameName(s.name, section.c_str())) target = &s;
+    }
+    if (target == nullptr) {
+        sections.push_back(Section{section, {}});
+        target = &sections.back();
+    }
+    for (Entry& e : target->entries) {
+        if (SameName(e.key, key.c_str())) {
+            e.raw = raw;
+            return;
+        }
+    }
+    target->entries.push_back(Entry{key, raw});
 }
 
 std::string IniFileStore::Serialize(const std::vector<Section>& sections) const {

@@ -58,4 +58,13 @@ bool MemoryStore::WriteString(const char* section, const char* key, const char* 
     return true;
 }
 
+bool MemoryStore::WriteBatch(const std::vector<StoreValue>& values) {
+    // Checked in full first, so that a bad value stops the batch before anything changes.
+    if (!IsStorableBatch(values)) return false;
+    for (const StoreValue& v : values) {
+        sections_[v.section][v.key] = Value{v.isText, v.isText ? 0 : v.number, v.text};
+    }
+    return true;
+}
+
 }  // namespace tavrel

@@ -86,6 +86,19 @@ TEST_F(IniFileStoreTest, WritesSectionsOfDecimalIntegersAndPlainTexts) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
 }
 
+TEST_F(IniFileStoreTest, BatchRewritesTheFileOnceWithEveryValue) {
+    IniFileStore store(file.string());
+    ASSERT_TRUE(store.WriteString("Main", "Set", "Painful"));
+    ASSERT_TRUE(store.WriteBatch({StoreValue::Int("Painful", "Distance", 12),
+                                  StoreValue::Int("Painful", "Threshold", 300),
+                                  StoreValue::Text("Main", "Set", " spaced")}));
+    EXPECT_EQ(ReadFile(file), "[Main]\nSet=\" spaced\"\n\n[Painful]\nDistance=12\nThreshold=300\n");
+    // Names the file cannot hold fail the batch before anything is written.
+    EXPECT_FALSE(store.WriteBatch(
+        {StoreValue::Int("Painful", "Threshold", 1), StoreValue::Int("Painful", "a=b", 1)}));
+    EXPECT_EQ(IniFileStore(file.string()).ReadInt("Painful", "Threshold", 0), 300);
+}
+
 TEST_F(IniFileStoreTest, TextsThatWouldReadAsSomethingElseAreQuoted) {
     const struct {
         const char* text;
@@ -172,6 +185,9 @@ TEST_F(IniFileStoreTest, WriteThatCannotReachTheDiskFailsAndChangesNothing) {
     fs::create_directories(file / "inside");
     EXPECT_FALSE(store.WriteInt("Main", "Distance", 20));
     EXPECT_FALSE(store.WriteString("Main", "Set", "Painful"));
+    EXPECT_FALSE(store.WriteBatch(
+        {StoreValue::Int("Main", "TotalKeys", 4), StoreValue::Text("Main", "Set", "Painful")}));
+    EXPECT_EQ(store.ReadInt("Main", "TotalKeys", -1), -1);
     EXPECT_EQ(store.ReadInt("Main", "Distance", 0), 10);  // the old value stays
     EXPECT_EQ(store.ReadString("Main", "Set", "Good"), "Good");
     EXPECT_FALSE(fs::exists(file.string() + ".new"));

@@ -29,5 +29,23 @@ TEST(FakeStoreTest, FailedWritesStoreNothingAndAreRecorded) {
     EXPECT_TRUE(store.writes[2].stored);
 }
 
+TEST(FakeStoreTest, BatchesAreRecordedAndFailAsAWhole) {
+    FakeStore store;
+    ASSERT_TRUE(store.WriteBatch(
+        {StoreValue::Int("Good", "Decay", 5), StoreValue::Text("Main", "Set", "Good")}));
+    store.failWrite = [](const std::string&, const std::string& key) { return key == "Set"; };
+    EXPECT_FALSE(store.WriteBatch(
+        {StoreValue::Int("Good", "Decay", 9), StoreValue::Text("Main", "Set", "Painful")}));
+    EXPECT_EQ(store.ReadInt("Good", "Decay", 0), 5);
+    EXPECT_EQ(store.ReadString("Main", "Set", nullptr), "Good");
+    ASSERT_EQ(store.batches.size(), 2u);
+    EXPECT_TRUE(store.batches[0].stored);
+    EXPECT_FALSE(store.batches[1].stored);
+    ASSERT_EQ(store.writes.size(), 4u);
+    EXPECT_EQ(store.writes[2].batch, 1);
+    EXPECT_EQ(store.writes[2].value, "9");
+    EXPECT_FALSE(store.writes[2].stored);
+}
+
 }  // namespace
 }  // namespace tavrel::testing

@@ -113,5 +113,44 @@ TEST_P(StoreContract, NamesThatNameNoSectionHoldNothing) {
     EXPECT_EQ(store->ReadInt("Good", "Threshold", 0), 42);
 }
 
+TEST_P(StoreContract, BatchStoresEveryValueWithItsKind) {
+    ASSERT_TRUE(store->WriteInt("Painful", "Threshold", 5));
+    ASSERT_TRUE(store->WriteBatch(
+        {StoreValue::Int("Painful", "Threshold", kMin), StoreValue::Int("painful", "Decay", 7),
+         StoreValue::Text("Main", "Set", "Painful"), StoreValue::Text("Main", "Name", "42"),
+         StoreValue::Int("Good", "Decay", 1), StoreValue::Int("GOOD", "decay", 2)}));
+    EXPECT_EQ(store->ReadInt("Painful", "Threshold", 0), kMin);
+    EXPECT_EQ(store->ReadInt("Painful", "Decay", 0), 7);
+    EXPECT_EQ(store->ReadString("Main", "Set", nullptr), "Painful");
+    EXPECT_EQ(store->ReadString("Main", "Name", nullptr), "42");
+    EXPECT_EQ(store->ReadInt("Main", "Name", -1), -1);
+    EXPECT_EQ(store->ReadInt("Good", "Decay", 0), 2) << "the last of a key named twice";
+    EXPECT_TRUE(store->WriteBatch({}));
+    EXPECT_EQ(store->ReadInt("Good", "Decay", 0), 2);
+}
+
+TEST_P(StoreContract, BatchWithAnyValueThatCannotBeStoredStoresNothing) {
+    ASSERT_TRUE(store->WriteInt("Good", "Threshold", 42));
+    ASSERT_TRUE(store->WriteString("Main", "Set", "Good"));
+    const std::string nulInside("Se\0t", 4);
+    const StoreValue bad[] = {
+        StoreValue::Int("", "Threshold", 1),
+        StoreValue::Int("Good\\Inner", "Threshold", 1),
+        StoreValue::Int("Good", "", 1),
+        StoreValue::Text("Main", nulInside, "Painful"),
+        StoreValue::Text(std::string("Ma\0in", 5), "Set", "Painful"),
+        StoreValue::Text("Main", "Set", std::string("Pain\0ful", 8)),
+    };
+    for (const StoreValue& b : bad) {
+        SCOPED_TRACE(b.section + "/" + b.key);
+        // The bad value comes last, after values that alone would be stored.
+        EXPECT_FALSE(store->WriteBatch({StoreValue::Int("Good", "Threshold", 7),
+                                        StoreValue::Text("Main", "Set", "Painful"), b}));
+        EXPECT_EQ(store->ReadInt("Good", "Threshold", 0), 42);
+        EXPECT_EQ(store->ReadString("Main", "Set", nullptr), "Good");
+        EXPECT_EQ(store->ReadString("Main", "Se", "absent"), "absent");
+    }
+}
+
 }  // namespace
 }  // namespace tavrel::testing

@@ -1,6 +1,7 @@
 #include "tavrel/monitor_settings.h"
 
 #include <cstring>
+#include <vector>
 
 #include "tavrel/setting_fields.h"
 
@@ -42,14 +43,16 @@ void MonitorSettings::LoadSettingsSet(const std::string& section) {
 
 bool MonitorSettings::SaveSettings() {
     const std::string set = store_.ReadString(kMainSection, kSetKey, kNormalSet);
-    // Every write is tried even after one fails, so that as much as possible is kept.
-    bool stored = store_.WriteInt(set.c_str(), kDistanceKey, model_.totalDistance);
+    // One batch, so that the set is saved whole or not at all.
+    std::vector<StoreValue> values;
+    values.reserve(kSettingCount + 1);
+    values.push_back(StoreValue::Int(set, kDistanceKey, model_.totalDistance));
     for (const SettingField& field : kSettingFields) {
-        stored &= store_.WriteInt(set.c_str(), field.key, SettingIntegerForm(model_, field));
+        values.push_back(StoreValue::Int(set, field.key, SettingIntegerForm(model_, field)));
     }
-    if (!stored) {
+    if (!store_.WriteBatch(values)) {
         notice_.Report();
-        // The store may now hold part of the edits: they remain unsaved until a Save succeeds.
+        // The store still holds the set as it was: the edits remain unsaved.
         MarkSettingsDirty();
         return false;
     }
@@ -95,6 +98,7 @@ void MonitorSettings::OnNormalSet() {
 void MonitorSettings::SwitchSet(const char* set, SetButton button, SetButton otherButton) {
     const bool wasChecked = CheckState(button);
     const bool otherWasChecked = CheckState(otherButton);
+    const bool startingUp = !wasChecked && !otherWasChecked;
     SetChecked(otherButton, false);
     SetChecked(button, true);
     if (QuerySaveSettings() == 0) {
@@ -102,7 +106,20 @@ void MonitorSettings::SwitchSet(const char* set, SetButton button, SetButton oth
         SetChecked(button, wasChecked);
         return;
     }
-    store_.WriteString(kMainSection, kSetKey, set);
+    if (!store_.WriteString(kMainSection, kSetKey, set)) {
+        notice_.Report();
+        if (!startingUp) {
+            // The store still names the old set: it stays checked and loaded, as the next
+            // start would show it.
+            SetChecked(otherButton, otherWasChecked);
+            SetChecked(button, wasChecked);
+            return;
+        }
+        // At start-up no set is loaded yet; the one asked for is the one the store names.
+        LoadSettingsSet(set);
+        ClearSettingsDirty();
+        return;
+    }
     // Load the set that the store now names, as the next start would.
     LoadSettingsSet(store_.ReadString(kMainSection, kSetKey, nullptr));
     ClearSettingsDirty();

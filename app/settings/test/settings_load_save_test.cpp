@@ -36,7 +36,7 @@ TEST_F(LoadSaveTest, EmptyStoreGivesTheDefaultsAndWritesOnlyTheSetName) {
 TEST_F(LoadSaveTest, LoadWritesTheFieldsFromTheModelInWindowOrder) {
     StartUp();
     const std::vector<SettingId> order = {kThreshold,       kDecay,    kKeyboardPain, kClickPain,
-                                    kDoubleclickPain, kMovePain, kDragPain,     kBreakLimit};
+                                          kDoubleclickPain, kMovePain, kDragPain,     kBreakLimit};
     ASSERT_EQ(view->fieldWrites.size(), order.size());
     for (std::size_t i = 0; i < order.size(); ++i) EXPECT_EQ(view->fieldWrites[i].first, order[i]);
 }
@@ -150,6 +150,8 @@ TEST_F(LoadSaveTest, SaveWritesDistanceAndTheEightKeysIntoTheActiveSetOnly) {
     EXPECT_TRUE(Save());
 
     ASSERT_EQ(store.writes.size(), 9u);
+    ASSERT_EQ(store.batches.size(), 1u) << "one batch: the set lands whole or not at all";
+    for (const FakeStore::Write& write : store.writes) EXPECT_EQ(write.batch, 0) << write.key;
     EXPECT_EQ(store.writes[0].key, "Distance");
     EXPECT_EQ(store.writes[0].value, "123456");
     for (std::size_t i = 0; i < SetKeys().size(); ++i) {
@@ -212,7 +214,11 @@ TEST_F(LoadSaveTest, FailedSaveSaysSoOnceAndKeepsTheEditsUnsaved) {
         };
         store.writes.clear();
         EXPECT_FALSE(Save());
-        EXPECT_EQ(store.writes.size(), 9u) << "every write is tried";
+        EXPECT_EQ(store.writes.size(), 9u) << "every value is offered";
+        // Nothing of the set is stored: no half-saved set.
+        EXPECT_EQ(Stored("Good", "Distance"), -99999);
+        EXPECT_EQ(Stored("Good", "Decay"), -99999);
+        EXPECT_EQ(Stored("Good", "Threshold"), -99999);
         ASSERT_EQ(window->messages.size(), 1u);
         EXPECT_EQ(window->messages[0], "Can't write to INI file?");
         EXPECT_EQ(settings->settingsDirty(), 1);

@@ -179,8 +179,7 @@ TEST_F(SwitchTest, QuitWithoutEditsAsksNothing) {
     EXPECT_TRUE(window->questions.empty());
 }
 
-TEST_F(SwitchTest, SetNameMissingWhenReadBackLoadsTheDefaults) {
-    // The name's write fails: the read back finds no name, and the unnamed section no values.
+TEST_F(SwitchTest, StartUpWhoseSetNameWriteFailsLoadsTheStoredSetAndSaysSo) {
     store = FakeStore{};
     SeedSet("Good", 77);
     Restart();
@@ -188,9 +187,53 @@ TEST_F(SwitchTest, SetNameMissingWhenReadBackLoadsTheDefaults) {
         return section == "Main" && key == "Set";
     };
     StartUp();
-    EXPECT_EQ(Field(kThreshold), "100");
-    EXPECT_EQ(model.threshold, 100.0f);
+    EXPECT_TRUE(view->IsChecked(kNormal));
+    EXPECT_EQ(Field(kThreshold), "77");
+    EXPECT_EQ(model.threshold, 77.0f);
     EXPECT_EQ(settings->settingsDirty(), 0);
+    ASSERT_EQ(window->messages.size(), 1u);
+    EXPECT_EQ(window->messages[0], "Can't write to INI file?");
+}
+
+TEST_F(SwitchTest, SwitchWhoseSetNameWriteFailsKeepsTheOldSetCheckedAndLoaded) {
+    const struct {
+        const char* name;
+        Answer answer;
+        std::int32_t storedGood;  // what Good holds afterwards
+        std::int32_t dirty;
+    } cases[] = {
+        {"edits kept unsaved", Answer::No, 77, 1},
+        {"edits saved first", Answer::Yes, 90, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        store = FakeStore{};
+        Restart();
+        SetUp();
+        store.failWrite = [](const std::string& section, const std::string& key) {
+            return section == "Main" && key == "Set";
+        };
+        ClickPainful(c.answer);
+        EXPECT_TRUE(view->IsChecked(kNormal));
+        EXPECT_FALSE(view->IsChecked(kPainful));
+        EXPECT_EQ(ActiveSet(), "Good");
+        EXPECT_EQ(model.threshold, 90.0f) << "the old set with its edits stays loaded";
+        EXPECT_EQ(Field(kThreshold), "90");
+        EXPECT_EQ(Stored("Good", "Threshold"), c.storedGood);
+        EXPECT_EQ(settings->settingsDirty(), c.dirty);
+        ASSERT_EQ(window->messages.size(), 1u);
+        EXPECT_EQ(window->messages[0], "Can't write to INI file?");
+
+        // Once the store works again the same click switches.
+        store.failWrite = nullptr;
+        if (c.dirty == 1) {
+            ClickPainful(Answer::No);
+        } else {
+            ClickPainful();
+        }
+        EXPECT_EQ(ActiveSet(), "Painful");
+        EXPECT_EQ(Field(kThreshold), "55");
+    }
 }
 
 }  // namespace

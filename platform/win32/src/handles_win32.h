@@ -64,9 +64,10 @@ class RegistryKey {
     ~RegistryKey() {
         if (key_ != nullptr) RegCloseKey(key_);
     }
-    bool Open(const std::string& path) {
-        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_) ==
-               ERROR_SUCCESS;
+    bool Open(const std::string& path) { return TryOpen(path) == ERROR_SUCCESS; }
+    // The registry's own result: ERROR_FILE_NOT_FOUND tells a missing key from a closed one.
+    LONG TryOpen(const std::string& path) {
+        return RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key_);
     }
     bool Create(const std::string& path) {
         return RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tavrel/settings_store.h"
 
@@ -21,6 +22,7 @@ class RegistryStore : public SettingsStore {
     std::string ReadString(const char* section, const char* key, const char* def) override;
     bool WriteInt(const char* section, const char* key, std::int32_t value) override;
     bool WriteString(const char* section, const char* key, const char* value) override;
+    bool WriteBatch(const std::vector<StoreValue>& values) override;
 
     // "Software\<company>\<application>", below HKEY_CURRENT_USER.
     const std::string& applicationKeyPath() const { return applicationKey_; }

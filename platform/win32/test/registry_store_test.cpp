@@ -175,5 +175,32 @@ TEST_F(RegistryStoreTest, TextsEndAtTheirFirstNulOrTheirLastByte) {
     EXPECT_TRUE(odd == "Goo" || odd == "Good") << odd;
 }
 
+TEST_F(RegistryStoreTest, FailedBatchPutsBackWhatItHadWritten) {
+    // The registry refuses a value name this long, after the batch has written the others.
+    const std::string tooLong(20000, 'k');
+    PutRaw("Good", "Binary", REG_BINARY, "\1\2\3", 3);
+    ASSERT_TRUE(store.WriteInt("Good", "Threshold", 42));
+    ASSERT_TRUE(store.WriteString("Main", "Set", "Good"));
+    EXPECT_FALSE(store.WriteBatch(
+        {StoreValue::Int("Good", "Threshold", 7), StoreValue::Text("Main", "Set", "Painful"),
+         StoreValue::Int("Good", "Binary", 1), StoreValue::Int("Good", "Fresh", 1),
+         StoreValue::Int("Good", tooLong, 1)}));
+    EXPECT_EQ(store.ReadInt("Good", "Threshold", 0), 42);
+    EXPECT_EQ(store.ReadString("Main", "Set", nullptr), "Good");
+    EXPECT_EQ(store.ReadInt("Good", "Fresh", -1), -1);
+    // A value of a foreign type comes back with its type and bytes.
+    Key good = OpenSection("Good");
+    ASSERT_TRUE(good);
+    DWORD type = 0;
+    BYTE bytes[8] = {};
+    DWORD size = sizeof bytes;
+    ASSERT_EQ(RegQueryValueExA(good.get(), "Binary", nullptr, &type, bytes, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    ASSERT_EQ(size, 3u);
+    EXPECT_EQ(bytes[2], 3);
+    EXPECT_EQ(RegQueryValueExA(good.get(), "Fresh", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+}
+
 }  // namespace
 }  // namespace tavrel::testing

@@ -35,6 +35,7 @@ class IniFileStore : public SettingsStore {
     std::string ReadString(const char* section, const char* key, const char* def) override;
     bool WriteInt(const char* section, const char* key, std::int32_t value) override;
     bool WriteString(const char* section, const char* key, const char* value) override;
+    bool WriteBatch(const std::vector<StoreValue>& values) override;
 
     const std::string& path() const { return path_; }
 
@@ -58,6 +59,8 @@ class IniFileStore : public SettingsStore {
 
     void Load();
     bool Write(const char* section, const char* key, const std::string& raw);
+    static void Put(std::vector<Section>& sections, const std::string& section,
+                    const std::string& key, const std::string& raw);
     const Entry* Find(const char* section, const char* key) const;
     std::string Serialize(const std::vector<Section>& sections) const;
     bool Save(const std::string& content) const;

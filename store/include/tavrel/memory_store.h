@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tavrel/settings_store.h"
 
@@ -17,6 +18,7 @@ class MemoryStore : public SettingsStore {
     std::string ReadString(const char* section, const char* key, const char* def) override;
     bool WriteInt(const char* section, const char* key, std::int32_t value) override;
     bool WriteString(const char* section, const char* key, const char* value) override;
+    bool WriteBatch(const std::vector<StoreValue>& values) override;
 
   private:
     struct Value {

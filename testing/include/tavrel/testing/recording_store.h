@@ -1,4 +1,5 @@
-// A store for tests of code that uses one: records every access and fails chosen writes.
+// A store for tests of code that uses one: records every access and fails chosen writes,
+// single or batched.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +19,21 @@ class FakeStore : public SettingsStore {
         std::string value;  // integers in decimal
         bool isText;
         bool stored;
+        int batch = -1;  // the index in batches of the batch it came in; -1 for a single write
+    };
+    struct Batch {
+        std::vector<StoreValue> values;
+        bool stored;
     };
 
     // Decides which writes fail; a failed write stores nothing. Unset: every write succeeds.
+    // A batch fails as a whole when any of its values would.
     std::function<bool(const std::string& section, const std::string& key)> failWrite;
 
-    MemoryStore data;  // what the store holds; tests may seed and inspect it directly
-    std::vector<Write> writes;
+    MemoryStore data;           // what the store holds; tests may seed and inspect it directly
+    std::vector<Write> writes;  // single writes and the values of batches, in order
+    std::vector<Batch> batches;
+    std::string loadProblem;  // what LoadProblem says
     int reads = 0;
 
     void FailAllWrites() {
@@ -52,10 +61,27 @@ class FakeStore : public SettingsStore {
         return stored;
     }
 
+    bool WriteBatch(const std::vector<StoreValue>& values) override {
+        bool fail = false;
+        for (const StoreValue& v : values) fail = fail || Fails(v.section, v.key);
+        const bool stored = !fail && data.WriteBatch(values);
+        const int index = static_cast<int>(batches.size());
+        batches.push_back({values, stored});
+        for (const StoreValue& v : values) {
+            writes.push_back({v.section, v.key, v.isText ? v.text : std::to_string(v.number),
+                              v.isText, stored, index});
+        }
+        return stored;
+    }
+    std::string LoadProblem() const override { return loadProblem; }
+
   private:
     static std::string Text(const char* s) { return s != nullptr ? std::string(s) : std::string(); }
     bool Fails(const char* section, const char* key) const {
-        return failWrite && failWrite(Text(section), Text(key));
+        return Fails(Text(section), Text(key));
+    }
+    bool Fails(const std::string& section, const std::string& key) const {
+        return failWrite && failWrite(section, key);
     }
 };
 
