@@ -41,6 +41,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The input service needs systemd: its socket starts it, logind says who is in front, and
 # systemd-sysusers makes its user.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6gui6, systemd")
+# A Wayland window in a Wayland session; without the plugin the window goes through Xwayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${tavrel_linux_packaging}/debian/postinst
     ${tavrel_linux_packaging}/debian/prerm

@@ -147,7 +147,9 @@ void HistoryWindow::Show(const HistoryResult& result) {
         const DayDetail& day = shown_.day;
         plot_->SetBuilder([&day](PlotSize size) { return BuildDayView(day, size); });
         const QScreen* where = screen();
-        const double dpi = where != nullptr ? where->physicalDotsPerInch() : 0;
+        const double dpi = countsPerInch_ > 0 ? countsPerInch_
+                           : where != nullptr ? where->physicalDotsPerInch()
+                                              : 0;
         totals_->setText(QString::fromStdString(DayTotalsText(day.totals, dpi)));
     } else {
         const std::vector<DayTotals>& days = shown_.days;

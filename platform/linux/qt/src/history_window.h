@@ -36,6 +36,9 @@ class HistoryWindow final : public QWidget {
 
     // Shows the window in front and reads the files again; the first time at today's day.
     void Open();
+    // Distances counted at a fixed resolution (the input service's 1000 an inch of hand
+    // travel) rather than in the screen's pixels; 0: the screen's own.
+    void SetCountsPerInch(double countsPerInch) { countsPerInch_ = countsPerInch; }
 
     // What the test hook reads back.
     HistoryView view() const { return query_.view; }
@@ -76,6 +79,7 @@ class HistoryWindow final : public QWidget {
     bool hasResult_ = false;
     bool opened_ = false;
     double lastReadMs_ = 0;
+    double countsPerInch_ = 0;
     PlotView* plot_ = nullptr;
     QLabel* heading_ = nullptr;
     QLabel* totals_ = nullptr;

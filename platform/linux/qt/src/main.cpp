@@ -46,7 +46,7 @@ int HandleArguments(int argc, char** argv) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::printf(
                 "Usage: tavrel [--version]\n"
-                "Counts mouse and keyboard use on the X desktop and raises an alarm when it\n"
+                "Counts mouse and keyboard use on the desktop and raises an alarm when it\n"
                 "has been too much. Settings: $XDG_CONFIG_HOME/ZKV/Tavrel.conf.\n");
             return 0;
         }
@@ -97,13 +97,18 @@ int main(int argc, char** argv) {
     DirectoryHistoryFiles historyFiles(historyFolder);
     HistoryWriter historyWriter(historyFiles);
     HistoryWindow history(clock, historyFolder);
+    const auto openHistory = [&history, &source] {
+        history.SetCountsPerInch(source.picked() == PickedSource::Service ? 1000 : 0);
+        history.Open();
+    };
+    window.AddMenuEntry(QStringLiteral("&History..."), openHistory);
     MonitorController* controller = nullptr;
     TrayIconQt tray(TrayActions{
         [&controller] { controller->OnTrayActivated(); },
         [&controller] { controller->OnTrayPointed(); },
         [&window] { window.ShowAbout(); },
         [&controller] { controller->OnQuit(); },
-        [&history] { history.Open(); },
+        openHistory,
     });
     MonitorController monitor(MonitorRoles{window, window, tray, clock, source, store});
     controller = &monitor;

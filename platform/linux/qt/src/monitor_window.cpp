@@ -234,6 +234,12 @@ void MonitorWindow::hideEvent(QHideEvent* event) {
     emit changed();
 }
 
+void MonitorWindow::AddMenuEntry(const QString& text, std::function<void()> action) {
+    auto* entry = new QAction(text, this);
+    connect(entry, &QAction::triggered, this, std::move(action));
+    addAction(entry);
+}
+
 void MonitorWindow::ShowAbout() {
     AboutBox about(this);
     about.exec();

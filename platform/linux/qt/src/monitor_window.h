@@ -36,6 +36,9 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void SetAfterTick(std::function<void()> afterTick) { afterTick_ = std::move(afterTick); }
     // Shows the About box over the window.
     void ShowAbout();
+    // Another entry of the window's menu, after About: where a desktop has no notification
+    // area (a Wayland desktop without one), the tray menu's entries are reached from here.
+    void AddMenuEntry(const QString& text, std::function<void()> action);
     bool quitting() const { return quitting_; }
     // Lets the window close for good: the program is ending another way than by Quit.
     void AllowClose() { quitting_ = true; }

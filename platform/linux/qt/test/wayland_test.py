@@ -8,6 +8,7 @@ A fake input service and a fake notification server on a private session bus sta
 the desktop's. Exits with 77 when there is no DISPLAY.
 """
 
+import datetime
 import json
 import os
 import shutil
@@ -193,6 +194,35 @@ class WaylandTest(unittest.TestCase):
                                                        "locked)"), 3, "the refusal in the tip")
         self.desktop.control(status=0, counts=[0, 0, 0, 0, 2])
         p.wait_for(lambda s: keys(s) == 5, 5, "counting again")
+
+    def test_the_windows_menu_opens_the_history_in_metres_of_hand_travel(self):
+        # The window on the X display, to be clicked; the session is Wayland's, with a service.
+        self.desktop.input_service({"status": 0})
+        self.desktop.env["QT_QPA_PLATFORM"] = "xcb"
+        p = Program(BINARY, env=self.desktop.env)
+        self.programs.append(p)
+        folder = os.path.join(p.data_home, "tavrel", "history")
+        os.makedirs(folder)
+        now = datetime.datetime.now().astimezone()
+        offset = now.strftime("%z")
+        with open(os.path.join(folder, now.strftime("%Y-%m.csv")), "w") as f:
+            f.write("minute,keys,clicks,double_clicks,move_px,drag_px,pain_max,alarm_ticks,"
+                    "threshold\n")
+            # 39370 counts at 1000 an inch: one metre of the hand's travel.
+            f.write(now.strftime("%Y-%m-%dT00:01") + offset[:3] + ":" + offset[3:] +
+                    ",5,0,0,39370,0,3,0,100\n")
+        dump = os.path.join(p.root, "history.jsonl")
+        p.env["TAVREL_TEST_HISTORY_DUMP"] = dump
+        p.start()
+        x, y, w, h = p.dump()["window"]["rect"]
+        p.focus_window()
+        xdotool("mousemove", x + 20, y + h - 60, "click", 3)
+        time.sleep(0.5)
+        xdotool("key", "h")
+        state = wait_until(lambda: [s for s in json_lines(dump) if s["visible"] and
+                                    s["loaded"]], 10, "the History window")[-1]
+        # At the screen's resolution the same pixels would be metres more.
+        self.assertRegex(state["totals"], r"Moved 39\D?370 px \(1\.0 m\)")
 
     def test_the_alarm_reaches_the_notification_server_and_is_withdrawn(self):
         notices = self.desktop.session_bus()
