@@ -24,7 +24,7 @@ std::int32_t PainLevel(float pain, float threshold) {
     return TruncToInt32(ratio * 5.0 + 0.5);
 }
 
-AlarmPresenter::AlarmPresenter(MainWindow& window, Tray& tray, WindowFlags& flags)
+AlarmPresenter::AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& flags)
     : window_(window), tray_(tray), flags_(flags) {}
 
 void AlarmPresenter::OnSample(const Sample& sample) {

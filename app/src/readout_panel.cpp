@@ -24,7 +24,7 @@ std::uint64_t Key(float value) {
 
 }  // namespace
 
-ReadoutPanel::ReadoutPanel(MainWindow& window, const WindowFlags& flags)
+ReadoutPanel::ReadoutPanel(ReadoutDisplay& window, const WindowFlags& flags)
     : window_(window), flags_(flags) {}
 
 void ReadoutPanel::OnSample(const Sample& sample) {

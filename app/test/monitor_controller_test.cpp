@@ -248,8 +248,7 @@ TEST_F(MonitorControllerTest, QuitWithEditsFollowsTheAnswer) {
         tray = FakeTray();
         store.data = MemoryStore();
         Start();
-        view.fields[SettingId::Threshold] = "50";
-        controller->settings().CommitSettingField(SettingId::Threshold);
+        controller->OnFieldCommitted(SettingId::Threshold, "50");
         window.answers.push_back(c.answer);
 
         EXPECT_EQ(controller->OnQuit(), c.ends);
@@ -272,8 +271,7 @@ TEST_F(MonitorControllerTest, QuitReportsTotalsThatCouldNotBeStoredAndStillEnds)
 
 TEST_F(MonitorControllerTest, SessionEndStoresTheTotalsAsksNothingAndTellsNothing) {
     Start();
-    view.fields[SettingId::Threshold] = "50";
-    controller->settings().CommitSettingField(SettingId::Threshold);  // an unsaved edit
+    controller->OnFieldCommitted(SettingId::Threshold, "50");  // an unsaved edit
     source.pending.keys = 4;
     Tick();
 
@@ -303,9 +301,8 @@ TEST_F(MonitorControllerTest, OneFailureBoxAtATimeWhateverReportsIt) {
         // While the first box waits: the periodic saves of the ticks, a Save and a Quit.
         if (nestedQuits++ > 0) return;
         for (int i = 0; i < 250; ++i) Tick();
-        view.fields[SettingId::Threshold] = "60";
-        controller->settings().CommitSettingField(SettingId::Threshold);
-        controller->settings().SaveSettings();
+        controller->OnFieldCommitted(SettingId::Threshold, "60");
+        controller->OnSave();
     };
     while (controller->tick().tickCount() != 99) Tick();
     Tick();  // the save of tick 100 fails

@@ -21,7 +21,7 @@ std::int32_t PainLevel(float pain, float threshold);
 class AlarmPresenter final : public SampleListener {
   public:
     // The tray is taken to show the level-0 icon, which start-up puts there.
-    AlarmPresenter(MainWindow& window, Tray& tray, WindowFlags& flags);
+    AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& flags);
 
     void OnSample(const Sample& sample) override;
 
@@ -38,7 +38,7 @@ class AlarmPresenter final : public SampleListener {
     void TakeQuietPath(const Sample& sample);
     void ShowIcon(TrayIcon icon);
 
-    MainWindow& window_;
+    WindowStacking& window_;
     Tray& tray_;
     WindowFlags& flags_;
     // 1 from the start, so that even an alarm before any quiet tick shows the first icon first.

@@ -31,7 +31,9 @@ class MessageBoxes {
     ~MessageBoxes() = default;
 };
 
-class MainWindow : public MessageBoxes {
+// Where the window stands among the others, and how its caption looks: what the alarm and
+// the tray ask of it.
+class WindowStacking {
   public:
     // Shows the window above all others and gives it the user's attention where the
     // desktop allows; it stays a normal, not top-most, window.
@@ -42,10 +44,27 @@ class MainWindow : public MessageBoxes {
     virtual void Minimize() = 0;
     // true: turns the caption over once; false: gives it back its normal look.
     virtual void FlashCaption(bool invert) = 0;
+
+  protected:
+    ~WindowStacking() = default;
+};
+
+// The lines of text the window shows about the program's own state.
+class ReadoutDisplay {
+  public:
     virtual void SetReadout(Readout readout, const char* text) = 0;
     virtual void SetDebugInfoCaption(const char* text) = 0;
     // A plain sentence saying that input is not (fully) counted; empty when all is well.
     virtual void SetCaptureNotice(const char* text) = 0;
+
+  protected:
+    ~ReadoutDisplay() = default;
+};
+
+// The whole main window, as a shell hands it over: each part of the behaviour sees only the
+// role it needs.
+class MainWindow : public MessageBoxes, public WindowStacking, public ReadoutDisplay {
+  public:
     // The 50 ms timer whose messages run the tick.
     virtual bool StartTimer() = 0;
     virtual void StopTimer() = 0;

@@ -1,5 +1,6 @@
 // The main window's behaviour on any desktop: start-up, hiding to and showing from the
-// notification area, Quit, the end of the session, and the parts that listen to the tick.
+// notification area, Quit, the end of the session, the settings verbs, and the parts that
+// listen to the tick.
 #pragma once
 
 #include <cstdint>
@@ -65,7 +66,19 @@ class MonitorController {
     void OnSessionEnd();
     void OnDebugInfo();
 
-    MonitorSettings& settings() { return settings_; }
+    // The settings verbs, as the window's buttons and fields report them.
+    // "&Save": false, after telling the user, when the set could not be stored.
+    bool OnSave() { return settings_.SaveSettings(); }
+    void OnPainfulSet() { settings_.OnPainfulSet(); }
+    void OnNormalSet() { settings_.OnNormalSet(); }
+    // "RESET": the pain goes back to 0.
+    void OnReset() { settings_.OnReset(); }
+    // A settings field lost the focus holding this text.
+    void OnFieldCommitted(SettingId field, const char* text) {
+        settings_.CommitSettingField(field, text);
+    }
+
+    const MonitorSettings& settings() const { return settings_; }
     // The one failure box every writer shares, the history recorder's too.
     FailureNotice& notice() { return notice_; }
     PainModel& model() { return model_; }

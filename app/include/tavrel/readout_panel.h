@@ -12,7 +12,7 @@ namespace tavrel {
 
 class ReadoutPanel final : public SampleListener {
   public:
-    ReadoutPanel(MainWindow& window, const WindowFlags& flags);
+    ReadoutPanel(ReadoutDisplay& window, const WindowFlags& flags);
 
     void OnSample(const Sample& sample) override;
     // Brings the read-outs up to date at once, for a window that has just been shown: while
@@ -35,7 +35,7 @@ class ReadoutPanel final : public SampleListener {
     void Show(const Sample& sample);
     void ShowValue(Readout readout, std::uint64_t value, const char* format, ...);
 
-    MainWindow& window_;
+    ReadoutDisplay& window_;
     const WindowFlags& flags_;
     std::int32_t clickTotal_ = 0;
     std::int32_t doubleClickTotal_ = 0;

@@ -18,9 +18,9 @@ constexpr char kPainfulSet[] = "Painful";
 constexpr char kSavePrompt[] = "Settings have changed since last save.  Save Data?";
 constexpr char kInvalidAnswer[] = "Invalid return from dialog";
 
-// Room for any sensible field text. A text that fills it may have been cut, and a cut text
-// could read as a number that the whole text is not, so a full buffer does not read.
-constexpr int kFieldTextSize = 256;
+// Longer texts never read as a number, however they are padded: a field has always been read
+// through a buffer of 256 bytes, and a text that filled it could not be taken whole.
+constexpr std::size_t kLongestFieldText = 254;
 
 }  // namespace
 
@@ -133,15 +133,11 @@ void MonitorSettings::SelectStoredSet() {
     }
 }
 
-void MonitorSettings::CommitSettingField(SettingId id) {
+void MonitorSettings::CommitSettingField(SettingId id, const char* text) {
     const SettingField* field = &FindSettingField(id);
-
-    char text[kFieldTextSize] = {};
-    view_.GetFieldText(id, text, kFieldTextSize);
-    text[kFieldTextSize - 1] = '\0';
     std::uint32_t number = 0;
-    const bool whole = std::strlen(text) < static_cast<std::size_t>(kFieldTextSize - 1);
-    if (!whole || !ParseUnsignedDecimal(text, number)) {
+    const bool fits = text != nullptr && std::strlen(text) <= kLongestFieldText;
+    if (!fits || !ParseUnsignedDecimal(text, number)) {
         view_.SetFieldInt(id, SettingIntegerForm(model_, *field));
         return;
     }

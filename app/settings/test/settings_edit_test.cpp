@@ -97,12 +97,22 @@ TEST_F(EditTest, AllOnesReadsAsMinusOneWhichThenRewritesItself) {
     EXPECT_EQ(Field(kBreakLimit), "-1");
     EXPECT_EQ(Field(kThreshold), "-1");
     view->fieldWrites.clear();
-    settings->CommitSettingField(kBreakLimit);
+    settings->CommitSettingField(kBreakLimit, Field(kBreakLimit).c_str());
     ExpectInvariant();
     EXPECT_EQ(Field(kBreakLimit), "-1");
     ASSERT_EQ(view->fieldWrites.size(), 1u) << "the minus sign does not read, so it is rewritten";
     EXPECT_EQ(view->fieldWrites[0].second, -1);
     EXPECT_EQ(settings->settingsDirty(), 0);
+}
+
+TEST_F(EditTest, NoTextIsNoNumber) {
+    Leave(kThreshold, "50");
+    view->fieldWrites.clear();
+    settings->CommitSettingField(kThreshold, nullptr);
+    ExpectInvariant();
+    EXPECT_EQ(model.threshold, 50.0f);
+    ASSERT_EQ(view->fieldWrites.size(), 1u);
+    EXPECT_EQ(Field(kThreshold), "50");
 }
 
 TEST_F(EditTest, EditWhileAlreadyDirtyKeepsSaveEnabled) {

@@ -73,10 +73,10 @@ class SettingsTest : public ::testing::Test {
         ExpectInvariant();
     }
 
-    // Types a text into a field and leaves it.
+    // Types a text into a field and leaves it: the window hands the text over as it goes.
     void Leave(SettingId field, const std::string& text) {
         view->fields[field] = text;
-        settings->CommitSettingField(field);
+        settings->CommitSettingField(field, text.c_str());
         ExpectInvariant();
     }
 

@@ -1,6 +1,7 @@
 #include "monitor_window_win32.h"
 
 #include <cstring>
+#include <string>
 
 #include "control_ids.h"
 #include "history_texts_win32.h"
@@ -264,7 +265,7 @@ void MonitorWindow::OnEndSession(unsigned ending) {
 }
 
 void MonitorWindow::OnSave() {
-    controller_.settings().SaveSettings();
+    controller_.OnSave();
     // The click left the focus on Save; disabled, it would pass it on to Quit, which would
     // then become the default button and end the program at the next Enter.
     SendMessageA(hwnd(), WM_NEXTDLGCTL,
@@ -274,9 +275,13 @@ void MonitorWindow::OnSave() {
 
 void MonitorWindow::OnFieldKillFocus(unsigned controlId) {
     SettingId field;
-    if (SettingOfControl(static_cast<int>(controlId), field)) {
-        controller_.settings().CommitSettingField(field);
-    }
+    if (!SettingOfControl(static_cast<int>(controlId), field)) return;
+    // The whole text, however long: the settings decide what is too long to be a number.
+    HWND edit = GetDlgItem(hwnd(), static_cast<int>(controlId));
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
+    const int length = GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    controller_.OnFieldCommitted(field, text.c_str());
 }
 
 void MonitorWindow::Raise() {
@@ -316,12 +321,6 @@ Answer MonitorWindow::AskYesNoCancel(const char* text) {
         default:
             return Answer::Other;
     }
-}
-
-void MonitorWindow::GetFieldText(SettingId field, char* buffer, int size) {
-    if (size <= 0) return;
-    buffer[0] = '\0';
-    GetDlgItemTextA(hwnd(), ControlOf(field), buffer, size);
 }
 
 void MonitorWindow::SetFieldInt(SettingId field, std::int32_t value) {

@@ -80,7 +80,6 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void ShowMessage(const char* text) override;
     Answer AskYesNoCancel(const char* text) override;
     // SettingsView
-    void GetFieldText(SettingId field, char* buffer, int size) override;
     void SetFieldInt(SettingId field, std::int32_t value) override;
     void SetSetChecked(SetButton button, bool checked) override;
     void SetSaveEnabled(bool enabled) override;
@@ -115,10 +114,10 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void OnShowRunning() { controller_.OnTrayActivated(); }
     void OnDebugInfo() { controller_.OnDebugInfo(); }
     void OnQuit() { controller_.OnQuit(); }
-    void OnReset() { controller_.settings().OnReset(); }
+    void OnReset() { controller_.OnReset(); }
     void OnSave();
-    void OnPainfulSet() { controller_.settings().OnPainfulSet(); }
-    void OnNormalSet() { controller_.settings().OnNormalSet(); }
+    void OnPainfulSet() { controller_.OnPainfulSet(); }
+    void OnNormalSet() { controller_.OnNormalSet(); }
     void OnFieldKillFocus(unsigned controlId);
 
     HWND saveButton_ = nullptr;

@@ -30,8 +30,9 @@ class MonitorSettings {
     std::int32_t QuerySaveSettings();
     void OnPainfulSet();
     void OnNormalSet();
-    // Takes a field's text into the model when the field loses the focus.
-    void CommitSettingField(SettingId field);
+    // Takes the text of a field that has just lost the focus into the model; a null text
+    // reads as no number.
+    void CommitSettingField(SettingId field, const char* text);
     void OnReset();
     // At start-up, with no unsaved edits: selects the set that the store names as active.
     void SelectStoredSet();

@@ -1,5 +1,6 @@
 // What the settings code needs from the window that shows the settings fields, the two set
-// buttons and the Save button.
+// buttons and the Save button. The fields' texts come the other way, with each committed
+// edit, so the view is never asked what a field holds.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,6 @@ enum class SetButton : int { Normal, Painful };
 
 class SettingsView {
   public:
-    // Copies the field's text into buffer, cut to size - 1 characters and terminated.
-    virtual void GetFieldText(SettingId field, char* buffer, int size) = 0;
     // Replaces the field's text by the value written as a signed decimal number.
     virtual void SetFieldInt(SettingId field, std::int32_t value) = 0;
     virtual void SetSetChecked(SetButton button, bool checked) = 0;

@@ -1,7 +1,6 @@
 #include "monitor_window.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include <QAction>
@@ -182,13 +181,12 @@ void MonitorWindow::Build() {
 
 void MonitorWindow::Attach(MonitorController& controller) {
     controller_ = &controller;
-    MonitorSettings& settings = controller.settings();
     connect(quit_, &QPushButton::clicked, this, [this] { controller_->OnQuit(); });
-    connect(save_, &QPushButton::clicked, this, [&settings] { settings.SaveSettings(); });
-    connect(reset_, &QPushButton::clicked, this, [&settings] { settings.OnReset(); });
+    connect(save_, &QPushButton::clicked, this, [this] { controller_->OnSave(); });
+    connect(reset_, &QPushButton::clicked, this, [this] { controller_->OnReset(); });
     connect(debug_, &QPushButton::clicked, this, [this] { controller_->OnDebugInfo(); });
-    connect(painful_, &QRadioButton::clicked, this, [&settings] { settings.OnPainfulSet(); });
-    connect(normal_, &QRadioButton::clicked, this, [&settings] { settings.OnNormalSet(); });
+    connect(painful_, &QRadioButton::clicked, this, [this] { controller_->OnPainfulSet(); });
+    connect(normal_, &QRadioButton::clicked, this, [this] { controller_->OnNormalSet(); });
     connect(&timer_, &QTimer::timeout, this, [this] {
         controller_->OnTimer();
         if (afterTick_) afterTick_();
@@ -200,7 +198,8 @@ bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && controller_ != nullptr) {
         for (int i = 0; i < kSettingCount; ++i) {
             if (watched == fields_[i]) {
-                controller_->settings().CommitSettingField(SettingAt(i));
+                const QByteArray text = fields_[i]->text().toUtf8();
+                controller_->OnFieldCommitted(SettingAt(i), text.constData());
                 break;
             }
         }
@@ -329,14 +328,6 @@ void MonitorWindow::Close() {
     // Not quit(): that asks every window to close, and this one would refuse.
     quitting_ = true;
     QCoreApplication::exit(0);
-}
-
-void MonitorWindow::GetFieldText(SettingId field, char* buffer, int size) {
-    if (buffer == nullptr || size <= 0) return;
-    const QByteArray text = fields_[static_cast<int>(field)]->text().toUtf8();
-    const int n = std::min(static_cast<int>(text.size()), size - 1);
-    std::memcpy(buffer, text.constData(), static_cast<std::size_t>(n));
-    buffer[n] = '\0';
 }
 
 void MonitorWindow::SetFieldInt(SettingId field, std::int32_t value) {

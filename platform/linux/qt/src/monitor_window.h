@@ -58,7 +58,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void Close() override;
 
     // SettingsView
-    void GetFieldText(SettingId field, char* buffer, int size) override;
     void SetFieldInt(SettingId field, std::int32_t value) override;
     void SetSetChecked(SetButton button, bool checked) override;
     void SetSaveEnabled(bool enabled) override;

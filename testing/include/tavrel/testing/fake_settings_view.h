@@ -1,9 +1,7 @@
 // The settings part of a window in memory: fields, set buttons and the Save button.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <string>
 #include <utility>
@@ -30,13 +28,6 @@ class FakeSettingsView final : public SettingsView {
         return static_cast<int>(fieldWrites.size()) + radioWrites + saveStateWrites;
     }
 
-    void GetFieldText(SettingId field, char* buffer, int size) override {
-        if (size <= 0) return;
-        const std::string& text = fields[field];
-        const std::size_t n = std::min(text.size(), static_cast<std::size_t>(size - 1));
-        std::memcpy(buffer, text.data(), n);
-        buffer[n] = '\0';
-    }
     void SetFieldInt(SettingId field, std::int32_t value) override {
         fields[field] = std::to_string(value);
         fieldWrites.emplace_back(field, value);
