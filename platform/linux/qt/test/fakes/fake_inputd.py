@@ -64,7 +64,10 @@ def main():
             while True:
                 data = b""
                 while len(data) < REQUEST.size:
-                    more = self.request.recv(REQUEST.size - len(data))
+                    try:
+                        more = self.request.recv(REQUEST.size - len(data))
+                    except ConnectionResetError:  # the program was killed
+                        return
                     if not more:
                         return
                     data += more
