@@ -116,11 +116,17 @@ int main(int argc, char** argv) {
     HistoryRecorder recorder(clock, historyWriter, monitor.notice());
     if (!monitor.AddListener(recorder)) std::fprintf(stderr, "tavrel: no usage history kept\n");
     window.Attach(monitor);
-    DesktopNotifications notifications([&monitor] { monitor.OnTrayActivated(); });
-    AlarmNotifier alarmNotifier(notifications);
-    if (QGuiApplication::platformName() == QLatin1String("wayland") &&
-        !monitor.AddListener(alarmNotifier)) {
-        std::fprintf(stderr, "tavrel: no alarm notifications\n");
+    // A Wayland desktop may refuse to raise an X11 window as well: in a Wayland session the
+    // alarm comes as a notification whatever the window's platform.
+    std::unique_ptr<DesktopNotifications> notifications;
+    std::unique_ptr<AlarmNotifier> alarmNotifier;
+    if (session == SessionKind::Wayland) {
+        notifications =
+            std::make_unique<DesktopNotifications>([&monitor] { monitor.OnTrayActivated(); });
+        alarmNotifier = std::make_unique<AlarmNotifier>(*notifications);
+        if (!monitor.AddListener(*alarmNotifier)) {
+            std::fprintf(stderr, "tavrel: no alarm notifications\n");
+        }
     }
 
     // About once a second: the tip follows the pain (no desktop tells when the pointer is
