@@ -164,6 +164,86 @@ class StartWithWindowsTest(unittest.TestCase):
         self.assertTrue(self.shown_checked(), "unchecked though turned on in Task Manager")
 
 
+WM_DPICHANGED, IDM_ABOUTBOX, HISTORY_COMMAND = 0x2E0, 0x10, 0x20
+HISTORY_BUTTONS = range(2001, 2007)
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+
+
+def dpi_changed(dpi):
+    """WM_DPICHANGED's WPARAM; sent from outside, its LPARAM (the suggested rectangle) is 0."""
+    return dpi | dpi << 16
+
+
+def rect_of(probe):
+    left, top, right, bottom = (int(v) for v in probe.ask("rect").split())
+    return right - left, bottom - top
+
+
+class DpiTest(unittest.TestCase):
+    """The prefix at 144 DPI (its LogPixels), and windows told that they moved to 192."""
+
+    def setUp(self):
+        before = reg_value(DESKTOP_KEY, "LogPixels")
+        if before:
+            self.addCleanup(reg_set, DESKTOP_KEY, "LogPixels", "REG_DWORD", str(int(before[1], 16)))
+        else:
+            self.addCleanup(reg_delete, DESKTOP_KEY, "LogPixels")
+        reg_set(DESKTOP_KEY, "LogPixels", "REG_DWORD", "144")
+        Store().clear()
+        X.park_pointer()
+        self.probe = Probe(ARGS.probe)
+        self.addCleanup(self.probe.close)
+        self.app = Tavrel(ARGS.bin)
+        self.addCleanup(self.app.stop, self.probe)
+        self.probe.ask("wait 20000")
+        self.probe.ask("wait-visible 5000")
+        wait_until(lambda: self.probe.texts(TICKS)[0] != "---", 5, "the first tick")
+
+    def assert_scaled(self, size, before, ratio, slack=4):
+        for now, then in zip(size, before):
+            self.assertLessEqual(abs(now - then * ratio), slack, f"{size} from {before}")
+
+    def test_the_windows_show_every_label_whole_at_144_dpi_and_after_a_move_to_192(self):
+        self.assertEqual(self.probe.ask("unfit 144"), "-")
+        at144 = rect_of(self.probe)
+        self.assertGreater(at144[1], 600, "the window is not laid out for 144 DPI")
+        folder = os.environ.get("TAVREL_SAVE_SHOTS")
+        if folder:
+            left, top, right, bottom = (int(v) for v in self.probe.ask("rect").split())
+            subprocess.run(["import", "-window", "root", "-crop",
+                            f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                            os.path.join(folder, "screenshot-x64-144dpi.png")], check=True)
+
+        # Moved to a monitor of 192 DPI and back: the layout follows and comes back as it was.
+        self.probe.ask(f"send {WM_DPICHANGED} {dpi_changed(192)}")
+        self.assertEqual(self.probe.ask("unfit 192"), "-")
+        self.assert_scaled(rect_of(self.probe), at144, 192 / 144)
+        self.probe.ask(f"send {WM_DPICHANGED} {dpi_changed(144)}")
+        self.assertEqual(self.probe.ask("unfit 144"), "-")
+        self.assert_scaled(rect_of(self.probe), at144, 1)
+
+        self.probe.ask(f"post-message {WM_SYSCOMMAND} {IDM_ABOUTBOX}")
+        about = Probe(ARGS.probe, ["--title", "About Tavrel"])
+        self.addCleanup(about.close)
+        about.ask("wait 5000")
+        self.assertEqual(about.ask("unfit 144"), "-")
+        about.ask(f"command {IDOK}")
+        about.ask("wait-gone 3000")
+
+        self.probe.ask(f"post-message {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        history = Probe(ARGS.probe, ["--class", "TavrelHistory", "--title", "Tavrel History"])
+        self.addCleanup(history.close)
+        history.ask("wait 5000")
+        history.ask("wait-visible 5000")
+        self.assertEqual(history.ask("unfit 144 message"), "-")
+        before = rect_of(history)
+        history.ask(f"send {WM_DPICHANGED} {dpi_changed(192)}")
+        # Its texts follow the figures; its buttons must show whole.
+        unfit = history.ask("unfit 192 message")
+        self.assertFalse([i for i in HISTORY_BUTTONS if f"{i}:" in unfit], unfit)
+        self.assertGreater(rect_of(history)[1], before[1], "the History window did not grow")
+
+
 def main():
     global ARGS
     ARGS, rest = parse_arguments()

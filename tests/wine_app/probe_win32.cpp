@@ -26,6 +26,9 @@
 //   message                     the text of a message box owned by the window, or "-" if none
 //   answer ID                   presses a button of that message box (IDYES 6, IDNO 7, ...)
 //   popup-rect                  screen rectangle of the open pop-up menu, of any program
+//   unfit DPI dialog|message    the labels and push buttons whose text the control cuts off,
+//                               measured in the dialogs' face or the message font at DPI:
+//                               "ID:TEXT:NEEDED:HAS ..." or "-"
 //   sleep MS
 //
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
@@ -146,6 +149,66 @@ std::string MessageBoxText(HWND box) {
     return "";
 }
 
+// A font like the one the program gives its controls at the DPI.
+HFONT FontFor(int dpi, const std::string& kind) {
+    LOGFONTW font{};
+    if (kind == "message") {
+        using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+        const auto forDpi = reinterpret_cast<ForDpi>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SystemParametersInfoForDpi")));
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+            font = metrics.lfMessageFont;
+        }
+    } else {
+        font.lfHeight = -MulDiv(8, dpi, 72);
+        font.lfWeight = FW_NORMAL;
+        font.lfCharSet = DEFAULT_CHARSET;
+        lstrcpynW(font.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+    }
+    return CreateFontIndirectW(&font);
+}
+
+// The controls of the window whose one-line text is wider than they are.
+std::string UnfitControls(HWND window, int dpi, const std::string& kind) {
+    HFONT font = FontFor(dpi, kind);
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    std::string found;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[64] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        const bool label = lstrcmpiA(cls, "Static") == 0 && (style & SS_TYPEMASK) <= SS_RIGHT;
+        const LONG type = style & BS_TYPEMASK;
+        const bool button =
+            lstrcmpiA(cls, "Button") == 0 &&
+            (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON || (style & BS_PUSHLIKE) != 0);
+        const std::string text = WindowText(child);
+        // Texts of several lines are not labels: they have the room their lines need.
+        if ((!label && !button) || text.empty() || text.find('\n') != std::string::npos ||
+            !IsWindowVisible(child)) {
+            continue;
+        }
+        RECT need{0, 0, 0, 0};
+        UINT format = DT_CALCRECT | DT_SINGLELINE;
+        if (label && (style & SS_NOPREFIX)) format |= DT_NOPREFIX;
+        DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &need, format);
+        RECT has;
+        GetClientRect(child, &has);
+        const int margin = button ? MulDiv(6, dpi, 96) : 0;  // a button's edges and focus frame
+        if (need.right + margin > has.right) {
+            found += std::to_string(GetDlgCtrlID(child)) + ":" + OneLine(text) + ":" +
+                     std::to_string(need.right + margin) + ":" + std::to_string(has.right) + " ";
+        }
+    }
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(font);
+    return found.empty() ? "-" : found;
+}
+
 DWORD Now() {
     return GetTickCount();
 }
@@ -210,6 +273,9 @@ class Probe {
             DWORD_PTR result = 0;
             return Posted(SendMessageTimeoutA(hwnd, message, wParam, 0, SMTO_ABORTIFHUNG,
                                               kSendTimeoutMs, &result) != 0);
+        }
+        if (verb == "unfit") {
+            return Reply(UnfitControls(hwnd, Number(1), words.size() > 2 ? words[2] : "dialog"));
         }
         if (verb == "message") {
             FindOwned state{hwnd, nullptr};

@@ -87,10 +87,16 @@ INT_PTR CALLBACK DialogBase::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
         self = reinterpret_cast<DialogBase*>(lParam);
         SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
         self->hwnd_ = hwnd;
-        return self->OnInitDialog();
+        const BOOL result = self->OnInitDialog();
+        self->dpiLayout_.Attach(hwnd);
+        return result;
     }
     self = reinterpret_cast<DialogBase*>(GetWindowLongPtrA(hwnd, DWLP_USER));
     if (!self) return FALSE;
+    if (message == kDpiChangedMessage) {
+        self->dpiLayout_.OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
+    }
     INT_PTR result = FALSE;
     if (self->Dispatch(message, wParam, lParam, result)) return result;
     if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "dpi_win32.h"
 #include "handles_win32.h"
 #include "tavrel/settings_store.h"
 
@@ -157,7 +158,8 @@ class DialogBase {
 
     int templateId_;
     HWND hwnd_ = nullptr;
-    bool* handled_ = nullptr;  // the flag of the innermost dispatch under way
+    DialogDpiLayout dpiLayout_;  // every dialog follows its monitor's DPI
+    bool* handled_ = nullptr;    // the flag of the innermost dispatch under way
 };
 
 // Modal message box with the program's name as caption; returns the button chosen.

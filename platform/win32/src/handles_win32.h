@@ -128,6 +128,7 @@ class GdiObject {
     ~GdiObject() { reset(); }
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
     GdiObject& operator=(GdiObject&& other) noexcept {
         if (this != &other) {
             reset();

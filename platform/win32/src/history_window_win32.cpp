@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "dpi_win32.h"
 #include "history_texts_win32.h"
 #include "plot_painter_win32.h"
 #include "resource.h"
@@ -129,23 +130,7 @@ int HistoryWindow::Px(double units) const {
 
 void HistoryWindow::CreateControls() {
     dpi_ = WindowDpi(hwnd_);
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    LOGFONTW font{};
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        font = metrics.lfMessageFont;
-    } else {
-        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    }
-    font_ = GdiObject<HFONT>(CreateFontIndirectW(&font));
-    face_ = font.lfFaceName;
-    HDC dc = GetDC(hwnd_);
-    {
-        Selection selected(dc, font_.get());
-        TEXTMETRICW text{};
-        if (GetTextMetricsW(dc, &text)) lineHeight_ = text.tmHeight;
-    }
-    ReleaseDC(hwnd_, dc);
+    font_ = UseMessageFont(hwnd_, static_cast<UINT>(dpi_), face_, lineHeight_);
 
     HINSTANCE instance = GetModuleHandleW(nullptr);
     const auto make = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
@@ -161,6 +146,16 @@ void HistoryWindow::CreateControls() {
     make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryRangeText);
     make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryTotalsText);
     plot_ = make(kPlotClass, L"", 0, kHistoryPlot);
+}
+
+// Moved to a monitor of another DPI: the same layout in the new units (WM_SIZE lays it out).
+void HistoryWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    if (dpi == 0 || dpi == dpi_) return;
+    const auto old = static_cast<UINT>(dpi_);
+    dpi_ = dpi;
+    font_ = UseMessageFont(hwnd_, dpi, face_, lineHeight_);
+    ResizeForDpi(hwnd_, dpi, old, suggested);
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void HistoryWindow::Layout() {
@@ -218,6 +213,9 @@ LRESULT HistoryWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_SIZE:
             Layout();
+            return 0;
+        case kDpiChangedMessage:
+            OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);

@@ -59,6 +59,7 @@ class HistoryWindow {
     void OnLoaded(LPARAM lParam);
     void OnDestroy();
     void Layout();
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
     void PaintPlot(HWND plot);
     void Request(HistoryView view, const LocalDate& date);
     // Builds the scene for the plot's size from the figures there are.
