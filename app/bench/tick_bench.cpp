@@ -36,8 +36,6 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
     void SetReadout(Readout, const char* text) override { benchmark::DoNotOptimize(text); }
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
-    bool StartTimer() override { return true; }
-    void StopTimer() override {}
     void Close() override {}
     void ShowMessage(const char*) override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }

@@ -36,6 +36,7 @@ bool SameStatus(const CaptureStatus& a, const CaptureStatus& b) {
 
 MonitorController::MonitorController(const MonitorRoles& roles)
     : window_(roles.window),
+      timer_(roles.timer),
       tray_(roles.tray),
       source_(roles.source),
       notice_(roles.window),
@@ -61,7 +62,7 @@ void MonitorController::Start(std::int32_t screenWidth) {
     FormatTip(tip, model_.pain, capture_);
     pipeline_.alarm.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
     window_.SetCaptureNotice(capture_.reason);
-    if (!window_.StartTimer()) window_.ShowMessage("Can't start Timer");
+    if (!timer_.Start()) window_.ShowMessage("Can't start Timer");
     flags_.hiddenByUser = 0;
     flags_.hiddenUndisturbed = 0;
 }
@@ -128,7 +129,7 @@ void MonitorController::OnSessionEnd() {
 
 void MonitorController::Stop() {
     running_ = false;
-    window_.StopTimer();
+    timer_.Stop();
     tray_.Remove();
     source_.Stop();
 }

@@ -12,6 +12,7 @@
 #include "tavrel/testing/fake_activity_source.h"
 #include "tavrel/testing/fake_main_window.h"
 #include "tavrel/testing/fake_settings_view.h"
+#include "tavrel/testing/fake_tick_timer.h"
 #include "tavrel/testing/fake_tray.h"
 #include "tavrel/testing/recording_store.h"
 #include "tavrel/testing/simulated_clock.h"
@@ -30,7 +31,7 @@ class MonitorControllerTest : public ::testing::Test {
 
     MonitorController& Start() {
         controller = std::make_unique<MonitorController>(
-            MonitorRoles{window, view, tray, clock, source, store});
+            MonitorRoles{window, timer, view, tray, clock, source, store});
         controller->Start(1024);
         controller->OnTimer();  // the first tick only reads the clock
         return *controller;
@@ -54,6 +55,7 @@ class MonitorControllerTest : public ::testing::Test {
     SimulatedClock clock;
     FakeActivitySource source;
     FakeMainWindow window;
+    FakeTickTimer timer;
     FakeSettingsView view;
     FakeTray tray;
     FakeStore store;
@@ -85,14 +87,14 @@ TEST_F(MonitorControllerTest, StartUpCountsLoadsTheStoredTotalsAndDefaultsAndSho
     EXPECT_EQ(tray.tip, "Tavrel");
     EXPECT_EQ(tray.icon, TrayIcon::Level0);
     EXPECT_TRUE(tray.shown);
-    EXPECT_TRUE(window.timerRunning);
+    EXPECT_TRUE(timer.running);
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(window.captureNotice, "");
     ExpectFlags(0, 0, 0);
 }
 
 TEST_F(MonitorControllerTest, TimerFailureIsReportedAndTheTrayIconStillComes) {
-    window.timerFails = true;
+    timer.fails = true;
     Start();
     EXPECT_EQ(window.messages, (std::vector<std::string>{"Can't start Timer"}));
     EXPECT_TRUE(tray.shown);
@@ -219,7 +221,7 @@ TEST_F(MonitorControllerTest, QuitWithoutEditsStoresTheTotalsAndShutsDown) {
     Tick();
 
     EXPECT_TRUE(controller->OnQuit());
-    EXPECT_FALSE(window.timerRunning);
+    EXPECT_FALSE(timer.running);
     EXPECT_FALSE(tray.shown);
     EXPECT_EQ(source.stops, 1);
     EXPECT_TRUE(window.closed);
@@ -254,7 +256,7 @@ TEST_F(MonitorControllerTest, QuitWithEditsFollowsTheAnswer) {
         EXPECT_EQ(controller->OnQuit(), c.ends);
         EXPECT_EQ(window.questions.size(), 1u);
         EXPECT_EQ(window.closed, c.ends);
-        EXPECT_EQ(window.timerRunning, !c.ends);
+        EXPECT_EQ(timer.running, !c.ends);
         EXPECT_EQ(tray.shown, !c.ends);
         EXPECT_EQ(store.data.ReadInt("Good", "Threshold", -1), c.storedThreshold);
         if (!c.ends) EXPECT_TRUE(view.saveEnabled);
@@ -279,7 +281,7 @@ TEST_F(MonitorControllerTest, SessionEndStoresTheTotalsAsksNothingAndTellsNothin
     EXPECT_EQ(store.data.ReadInt("Main", "TotalKeys", -1), 4);
     EXPECT_TRUE(window.questions.empty());
     EXPECT_EQ(store.data.ReadInt("Good", "Threshold", -1), -1) << "edits are not saved unasked";
-    EXPECT_FALSE(window.timerRunning);
+    EXPECT_FALSE(timer.running);
     EXPECT_FALSE(tray.shown);
     EXPECT_EQ(source.stops, 1);
 

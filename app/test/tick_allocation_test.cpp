@@ -32,8 +32,6 @@ class CountingDesktop : public Clock, public ActivitySource, public MainWindow, 
     void SetReadout(Readout, const char*) override { ++effects; }
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
-    bool StartTimer() override { return true; }
-    void StopTimer() override {}
     void Close() override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }
     void ShowMessage(const char*) override {

@@ -65,9 +65,6 @@ class ReadoutDisplay {
 // role it needs.
 class MainWindow : public MessageBoxes, public WindowStacking, public ReadoutDisplay {
   public:
-    // The 50 ms timer whose messages run the tick.
-    virtual bool StartTimer() = 0;
-    virtual void StopTimer() = 0;
     // Ends the program's run after Quit.
     virtual void Close() = 0;
 

@@ -16,6 +16,7 @@
 #include "tavrel/sampling_tick.h"
 #include "tavrel/settings_store.h"
 #include "tavrel/tick_pipeline.h"
+#include "tavrel/tick_timer.h"
 #include "tavrel/totals_keeper.h"
 #include "tavrel/tray.h"
 #include "tavrel/window_flags.h"
@@ -31,6 +32,7 @@ constexpr char kNoTrayText[] =
 // The roles a platform shell hands to the controller; all outlive it.
 struct MonitorRoles {
     MainWindow& window;
+    TickTimer& timer;
     SettingsView& view;
     Tray& tray;
     Clock& clock;
@@ -94,6 +96,7 @@ class MonitorController {
     void UpdateCaptureStatus();
 
     MainWindow& window_;
+    TickTimer& timer_;
     Tray& tray_;
     ActivitySource& source_;
     PainModel model_{};

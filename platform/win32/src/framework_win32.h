@@ -11,6 +11,7 @@
 #include "dpi_win32.h"
 #include "handles_win32.h"
 #include "tavrel/settings_store.h"
+#include "tavrel/tick_timer.h"
 
 namespace tavrel::win32 {
 
@@ -160,6 +161,22 @@ class DialogBase {
     HWND hwnd_ = nullptr;
     DialogDpiLayout dpiLayout_;  // every dialog follows its monitor's DPI
     bool* handled_ = nullptr;    // the flag of the innermost dispatch under way
+};
+
+// A timer of a dialog, without a callback procedure: its expiries arrive as WM_TIMER
+// messages of the dialog, on the GUI thread. The dialog's window need exist only by Start.
+class DialogTimer final : public TickTimer {
+  public:
+    DialogTimer(const DialogBase& dialog, UINT id, UINT periodMs)
+        : dialog_(dialog), id_(id), periodMs_(periodMs) {}
+    // Setting a running timer again only restarts its period.
+    bool Start() override { return SetTimer(dialog_.hwnd(), id_, periodMs_, nullptr) != 0; }
+    void Stop() override { KillTimer(dialog_.hwnd(), id_); }
+
+  private:
+    const DialogBase& dialog_;
+    UINT id_;
+    UINT periodMs_;
 };
 
 // Modal message box with the program's name as caption; returns the button chosen.

@@ -61,7 +61,7 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       historyFolder_(LocalHistoryFolder()),
       historyFiles_(historyFolder_),
       historyWriter_(historyFiles_),
-      controller_(MonitorRoles{*this, *this, *this, clock_, source_, store}),
+      controller_(MonitorRoles{*this, timer_, *this, *this, clock_, source_, store}),
       historyWindow_(historyFolder_, clock_) {
     // Without a folder there is nowhere to keep the minutes: the program runs without them.
     if (!historyFolder_.empty()) {
@@ -300,10 +300,6 @@ void MonitorWindow::SetReadout(Readout readout, const char* text) {
 
 void MonitorWindow::SetDebugInfoCaption(const char* text) {
     SetDlgItemTextA(hwnd(), IDC_DEBUG_INFO, text);
-}
-
-bool MonitorWindow::StartTimer() {
-    return SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr) != 0;
 }
 
 void MonitorWindow::ShowMessage(const char* text) {

@@ -74,8 +74,6 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void SetReadout(Readout readout, const char* text) override;
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char*) override {}  // the tip says it; the layout is fixed
-    bool StartTimer() override;
-    void StopTimer() override { KillTimer(hwnd(), kTimerId); }
     void Close() override { DialogBase::OnOK(); }
     void ShowMessage(const char* text) override;
     Answer AskYesNoCancel(const char* text) override;
@@ -129,6 +127,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
     HookActivitySource source_;
+    DialogTimer timer_{*this, kTimerId, kTimerPeriodMs};
     // The history's writer and recorder are there before the controller starts calling them
     // and stay until it is gone.
     std::filesystem::path historyFolder_;

@@ -27,6 +27,7 @@
 #include "tavrel/picking_source.h"
 #include "tavrel/x_record_source.h"
 #include "test_dump.h"
+#include "tick_timer_qt.h"
 #include "tray_icon.h"
 
 namespace {
@@ -110,7 +111,8 @@ int main(int argc, char** argv) {
         [&controller] { controller->OnQuit(); },
         openHistory,
     });
-    MonitorController monitor(MonitorRoles{window, window, tray, clock, source, store});
+    TickTimerQt timer;
+    MonitorController monitor(MonitorRoles{window, timer, window, tray, clock, source, store});
     controller = &monitor;
     // Hears every tick after the controller's own listeners; its failures share their box.
     HistoryRecorder recorder(clock, historyWriter, monitor.notice());
@@ -129,10 +131,12 @@ int main(int argc, char** argv) {
         }
     }
 
-    // About once a second: the tip follows the pain (no desktop tells when the pointer is
-    // over the icon), and a notification area that has just appeared gets the icon.
+    // After each tick, about once a second: the tip follows the pain (no desktop tells when
+    // the pointer is over the icon), and a notification area that has just appeared gets the
+    // icon.
     int ticks = 0;
-    window.SetAfterTick([&] {
+    timer.OnTick([&] {
+        monitor.OnTimer();
         if (++ticks % kTicksPerSecond != 0) return;
         monitor.OnTrayPointed();
         if (tray.AreaAppeared()) monitor.OnTrayRestarted();

@@ -26,7 +26,6 @@ namespace {
 
 constexpr int kWidthUnits = 212;
 constexpr int kHeightUnits = 285;
-constexpr int kTickPeriodMs = 50;
 
 // A radio button that leaves its check mark alone when clicked: the settings code sets both
 // marks itself, and a Cancel at the save question must find them as they were.
@@ -83,8 +82,6 @@ MonitorWindow::MonitorWindow() {
     setWindowTitle(QStringLiteral("Tavrel"));
     setObjectName(QStringLiteral("monitorWindow"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tavrel.ico")));
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(kTickPeriodMs);
     Build();
 }
 
@@ -187,10 +184,6 @@ void MonitorWindow::Attach(MonitorController& controller) {
     connect(debug_, &QPushButton::clicked, this, [this] { controller_->OnDebugInfo(); });
     connect(painful_, &QRadioButton::clicked, this, [this] { controller_->OnPainfulSet(); });
     connect(normal_, &QRadioButton::clicked, this, [this] { controller_->OnNormalSet(); });
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        controller_->OnTimer();
-        if (afterTick_) afterTick_();
-    });
 }
 
 bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -313,15 +306,6 @@ void MonitorWindow::FitToNotice() {
     }
     notice_->setVisible(show);
     setFixedSize(baseSize_.width(), std::max(height, baseSize_.height()));
-}
-
-bool MonitorWindow::StartTimer() {
-    timer_.start();
-    return timer_.isActive();
-}
-
-void MonitorWindow::StopTimer() {
-    timer_.stop();
 }
 
 void MonitorWindow::Close() {

@@ -4,10 +4,8 @@
 #pragma once
 
 #include <array>
-#include <functional>
 
 #include <QDialog>
-#include <QTimer>
 
 #include "tavrel/main_window.h"
 #include "tavrel/setting_fields.h"
@@ -32,8 +30,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
 
     // The controller that the widgets drive; set once, before the first event.
     void Attach(MonitorController& controller);
-    // Runs after every tick: the shell's own periodic work rides on the same timer.
-    void SetAfterTick(std::function<void()> afterTick) { afterTick_ = std::move(afterTick); }
     // Shows the About box over the window.
     void ShowAbout();
     // Another entry of the window's menu, after About: where a desktop has no notification
@@ -53,8 +49,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void SetReadout(Readout readout, const char* text) override;
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char* text) override;
-    bool StartTimer() override;
-    void StopTimer() override;
     void Close() override;
 
     // SettingsView
@@ -106,8 +100,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     QRadioButton* normal_ = nullptr;
     QLabel* notice_ = nullptr;
     QSize baseSize_;
-    QTimer timer_;
-    std::function<void()> afterTick_;
     bool quitting_ = false;
     bool alerted_ = false;
     int shownCount_ = 0;

@@ -17,8 +17,6 @@ class FakeMainWindow final : public MainWindow {
   public:
     bool visible = true;
     bool minimized = false;
-    bool timerRunning = false;
-    bool timerFails = false;
     bool closed = false;
     int raises = 0, hides = 0, flashesOn = 0, flashesOff = 0;
     std::map<Readout, std::string> readouts;  // last text of each
@@ -47,11 +45,6 @@ class FakeMainWindow final : public MainWindow {
     }
     void SetDebugInfoCaption(const char* text) override { debugCaption = text; }
     void SetCaptureNotice(const char* text) override { captureNotice = text; }
-    bool StartTimer() override {
-        timerRunning = !timerFails;
-        return timerRunning;
-    }
-    void StopTimer() override { timerRunning = false; }
     void Close() override { closed = true; }
     void ShowMessage(const char* text) override {
         messages.emplace_back(text);
