@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "tavrel/evdev_translation.h"
 #include "tavrel/hooks_core.h"
 #include "tavrel/x_input_translation.h"
 
@@ -129,6 +130,79 @@ void BM_TranslateButton(benchmark::State& state) {
     benchmark::DoNotOptimize(block.activity.clicks);
 }
 BENCHMARK(BM_TranslateButton);
+
+// One kernel event through the input service's translator, cycling through a stream as a
+// device delivers it; each iteration is one event. The floor is BM_BaselineSqrtAdd: a
+// motion frame ends in one square root and one add.
+void RunEvdevStream(benchmark::State& state, const EvdevEvent* stream, unsigned length,
+                    EvdevDeviceInfo info) {
+    EvdevTranslator translator;
+    EvdevDevice device{info, {}};
+    unsigned i = 0;
+    for (auto _ : state) {
+        EvdevEvent event = stream[i % length];
+        event.timeMs = i * 300;  // presses a click apart, never a double-click
+        translator.Translate(device, event);
+        ++i;
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(translator.Totals());
+}
+
+// A mouse's relative motion: REL_X, REL_Y, SYN_REPORT, a move of 5 counts at 800 dpi.
+void BM_EvdevMotion(benchmark::State& state) {
+    using namespace evdev;
+    const EvdevEvent stream[] = {
+        {0, EvRel, RelX, 3}, {0, EvRel, RelY, 4}, {0, EvSyn, SynReport, 0}};
+    EvdevDeviceInfo info;
+    info.relativeScale = RelativeScale(800);
+    RunEvdevStream(state, stream, 3, info);
+}
+BENCHMARK(BM_EvdevMotion);
+
+// A key tapped: press, report, release (counted), report.
+void BM_EvdevKey(benchmark::State& state) {
+    using namespace evdev;
+    const EvdevEvent stream[] = {{0, EvKey, 30, KeyPress},
+                                 {0, EvSyn, SynReport, 0},
+                                 {0, EvKey, 30, KeyRelease},
+                                 {0, EvSyn, SynReport, 0}};
+    RunEvdevStream(state, stream, 4, EvdevDeviceInfo{});
+}
+BENCHMARK(BM_EvdevKey);
+
+// The left button clicked: press (the double-click test), report, release, report.
+void BM_EvdevButton(benchmark::State& state) {
+    using namespace evdev;
+    const EvdevEvent stream[] = {{0, EvKey, BtnLeft, KeyPress},
+                                 {0, EvSyn, SynReport, 0},
+                                 {0, EvKey, BtnLeft, KeyRelease},
+                                 {0, EvSyn, SynReport, 0}};
+    RunEvdevStream(state, stream, 4, EvdevDeviceInfo{});
+}
+BENCHMARK(BM_EvdevButton);
+
+// A touchpad stroke: ABS_X, ABS_Y, SYN_REPORT with one finger down, 40 units a mm.
+void BM_EvdevTouchpad(benchmark::State& state) {
+    using namespace evdev;
+    const EvdevEvent stream[] = {{0, EvAbs, AbsX, 1000},   {0, EvAbs, AbsY, 1000},
+                                 {0, EvSyn, SynReport, 0}, {0, EvAbs, AbsX, 1030},
+                                 {0, EvAbs, AbsY, 1040},   {0, EvSyn, SynReport, 0}};
+    EvdevDeviceInfo info;
+    info.absoluteScaleX = info.absoluteScaleY = AbsoluteScale(40);
+    info.touchpad = true;
+    EvdevTranslator translator;
+    EvdevDevice device{info, {}};
+    translator.Translate(device, {0, EvKey, BtnTouch, 1});
+    translator.Translate(device, {0, EvKey, BtnToolFinger, 1});
+    unsigned i = 0;
+    for (auto _ : state) {
+        translator.Translate(device, stream[i++ % 6]);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(translator.Totals());
+}
+BENCHMARK(BM_EvdevTouchpad);
 
 }  // namespace
 

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Inside the virtual machine, as root: installs the package, makes the users and their
+# sessions, runs the checks. Called by run.sh; its arguments: the package, then the checks.
+set -uo pipefail
+deb=$1; shift
+here=$(cd "$(dirname "$0")" && pwd)
+py=/usr/bin/python3  # the system's, which has python3-evdev
+t0=$(date +%s)
+say() { echo "vm-guest: $* (+$(($(date +%s) - t0)) s)"; }
+
+say "installing $(basename "$deb")"
+if ! dpkg -i "$deb" >/tmp/dpkg.log 2>&1; then cat /tmp/dpkg.log; echo "VMCHECK FAIL install"; exit 1; fi
+systemctl is-enabled tavrel-inputd.socket >/dev/null && systemctl is-active tavrel-inputd.socket >/dev/null ||
+    { echo "VMCHECK FAIL install: the socket is not enabled and listening"; exit 1; }
+
+for u in alice bob carol; do useradd -m "$u"; done
+# A logind session on a VT for each of alice and bob, as a login on that console makes one.
+for pair in alice:2 bob:3; do
+    u=${pair%:*}; vt=${pair#*:}
+    systemd-run --quiet --unit="session-$u" --uid="$u" -p PAMName=login -p TTYPath="/dev/tty$vt" \
+        -p StandardInput=tty -p StandardOutput=tty /bin/sleep infinity
+done
+for i in $(seq 1 60); do
+    [ "$(loginctl list-sessions --no-legend 2>/dev/null | grep -cE ' (alice|bob) ')" -ge 2 ] && break
+    sleep 0.5
+done
+chvt 2 2>/dev/null || busybox chvt 2
+alice_session=$(loginctl list-sessions --no-legend | awk '$3 == "alice" {print $1}')
+for i in $(seq 1 60); do
+    [ "$(loginctl show-session "$alice_session" -p Active --value 2>/dev/null)" = yes ] && break
+    sleep 0.5
+done
+loginctl list-sessions --no-legend
+say "sessions up"
+
+checks=("$@")
+if [ ${#checks[@]} -eq 0 ]; then
+    for f in "$here"/check_*.py; do c=$(basename "$f" .py); checks+=("${c#check_}"); done
+fi
+failed=0
+for c in "${checks[@]}"; do
+    say "check $c"
+    script="$here/check_$c.py"
+    [ -f "$script" ] || script="$here/$c.py"
+    if PYTHONPATH="$here" "$py" "$script"; then
+        echo "VMCHECK PASS $c"
+    else
+        echo "VMCHECK FAIL $c"; failed=$((failed + 1))
+    fi
+done
+if [ "$failed" -ne 0 ]; then
+    journalctl -u tavrel-inputd.service --no-pager -o cat | tail -n 40
+fi
+say "done, $failed failed"
+[ "$failed" -eq 0 ]
