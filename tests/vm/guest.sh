@@ -48,6 +48,16 @@ for c in "${checks[@]}"; do
         echo "VMCHECK FAIL $c"; failed=$((failed + 1))
     fi
 done
+# Last, as a user removes it: the package stops, disables and takes away the service.
+say "removing the package"
+dpkg -r tavrel >/tmp/dpkg.log 2>&1 || { cat /tmp/dpkg.log; failed=$((failed + 1)); }
+if systemctl is-active --quiet tavrel-inputd.socket tavrel-inputd.service ||
+    [ -e /run/tavrel-inputd.socket ] || [ -e /usr/lib/systemd/system/tavrel-inputd.socket ] ||
+    [ -e /etc/systemd/system/sockets.target.wants/tavrel-inputd.socket ]; then
+    echo "VMCHECK FAIL removal: the service, its socket or its units are still there"; failed=$((failed + 1))
+else
+    echo "VMCHECK PASS removal"
+fi
 if [ "$failed" -ne 0 ]; then
     journalctl -u tavrel-inputd.service --no-pager -o cat | tail -n 40
 fi

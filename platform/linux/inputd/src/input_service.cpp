@@ -58,16 +58,16 @@ int InputService::Run() {
             return 1;
         }
         // Sessions first, so that the input and the requests of this round are judged by the
-        // seat as it is now.
+        // seat as it is now. The bus is read only when it has something: input alone costs
+        // no syscall beyond its read.
         bool seatNews = false;
         for (int i = 0; i < n; ++i) {
             if (ready[i].data.u64 == kMonitorTag) {
                 sessions_.OnMonitor();
                 seatNews = true;
             }
-            if (ready[i].data.u64 == kBusTag) seatNews = true;
+            if (ready[i].data.u64 == kBusTag) seatNews = sessions_.TakeNews() || seatNews;
         }
-        seatNews = sessions_.TakeNews() || seatNews;
         for (int tries = 0; seatNews && tries < 4; ++tries) {
             keeper_.RefreshSeat();
             seatNews = sessions_.TakeNews();
