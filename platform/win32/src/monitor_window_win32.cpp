@@ -60,15 +60,10 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
           LoadIconA(Application::instance()->instanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       historyFolder_(LocalHistoryFolder()),
       historyFiles_(historyFolder_),
-      historyWriter_(historyFiles_),
-      controller_(MonitorRoles{*this, timer_, *this, *this, clock_, source_, store}),
-      historyWindow_(historyFolder_, clock_) {
-    // Without a folder there is nowhere to keep the minutes: the program runs without them.
-    if (!historyFolder_.empty()) {
-        historyRecorder_.emplace(clock_, historyWriter_, controller_.notice());
-        controller_.AddListener(*historyRecorder_);
-    }
-}
+      // Without a folder there is nowhere to keep the minutes: the program runs without them.
+      core_(CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store},
+                      historyFolder_.empty() ? nullptr : &historyFiles_}),
+      historyWindow_(historyFolder_, clock_) {}
 
 DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
     using W = MonitorWindow;
@@ -104,7 +99,7 @@ BOOL MonitorWindow::OnInitDialog() {
     SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     AddSystemMenuItems();
     LoadIcons();
-    controller_.Start(GetSystemMetrics(SM_CXSCREEN));
+    controller().Start(GetSystemMetrics(SM_CXSCREEN));
     return TRUE;  // focus goes to the first control that takes it, the Threshold field
 }
 
@@ -205,11 +200,11 @@ void MonitorWindow::OnPaint() {
 
 void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
     if (mouseMessage == WM_LBUTTONDBLCLK) {
-        controller_.OnTrayActivated();
+        controller().OnTrayActivated();
     } else if (mouseMessage == WM_RBUTTONUP) {
         ShowTrayMenu();
     } else {
-        controller_.OnTrayPointed();
+        controller().OnTrayPointed();
     }
 }
 
@@ -234,7 +229,7 @@ void MonitorWindow::ShowTrayMenu() {
     DestroyMenu(menu);
     switch (chosen) {
         case kShow:
-            controller_.OnTrayActivated();
+            controller().OnTrayActivated();
             break;
         case kHistory:
             OpenHistory();
@@ -246,7 +241,7 @@ void MonitorWindow::ShowTrayMenu() {
             ChooseStartWithWindows();
             break;
         case kQuit:
-            controller_.OnQuit();
+            controller().OnQuit();
             break;
         default:
             break;  // dismissed
@@ -256,16 +251,16 @@ void MonitorWindow::ShowTrayMenu() {
 void MonitorWindow::OnTaskbarCreated() {
     // The shell started afresh and knows no icon of ours: add it again.
     trayIcon_.Forget();
-    controller_.OnTrayRestarted();
+    controller().OnTrayRestarted();
 }
 
 void MonitorWindow::OnEndSession(unsigned ending) {
     // The session really ends: the process is ended without Quit after this returns.
-    if (ending != 0) controller_.OnSessionEnd();
+    if (ending != 0) controller().OnSessionEnd();
 }
 
 void MonitorWindow::OnSave() {
-    controller_.OnSave();
+    controller().OnSave();
     // The click left the focus on Save; disabled, it would pass it on to Quit, which would
     // then become the default button and end the program at the next Enter.
     SendMessageA(hwnd(), WM_NEXTDLGCTL,
@@ -281,7 +276,7 @@ void MonitorWindow::OnFieldKillFocus(unsigned controlId) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(edit)) + 1, '\0');
     const int length = GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
     text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-    controller_.OnFieldCommitted(field, text.c_str());
+    controller().OnFieldCommitted(field, text.c_str());
 }
 
 void MonitorWindow::Raise() {

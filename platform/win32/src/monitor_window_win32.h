@@ -6,7 +6,6 @@
 #include <shellapi.h>
 
 #include <filesystem>
-#include <optional>
 
 #include "framework_win32.h"
 #include "handles_win32.h"
@@ -15,9 +14,7 @@
 #include "start_with_windows_win32.h"
 #include "system_clock.h"
 #include "tavrel/directory_history_files.h"
-#include "tavrel/history_recorder.h"
-#include "tavrel/history_writer.h"
-#include "tavrel/monitor_controller.h"
+#include "tavrel/tavrel_core.h"
 
 namespace tavrel::win32 {
 
@@ -90,11 +87,12 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     MessageTable GetMessageTable() const override;
     BOOL OnInitDialog() override;
     void BindControls() override;
-    void OnCancel() override { controller_.HideToTray(); }
+    void OnCancel() override { controller().HideToTray(); }
     // The Enter key never ends the program: only Quit does, through Close.
     void OnOK() override {}
 
   private:
+    MonitorController& controller() { return core_.controller(); }
     void AddSystemMenuItems();
     void LoadIcons();
     void ShowTrayMenu();
@@ -105,17 +103,17 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void ChooseStartWithWindows();
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
-    void OnTimer() { controller_.OnTimer(); }
+    void OnTimer() { controller().OnTimer(); }
     void OnTrayMessage(int mouseMessage, int);
     void OnTaskbarCreated();
     void OnEndSession(unsigned ending);
-    void OnShowRunning() { controller_.OnTrayActivated(); }
-    void OnDebugInfo() { controller_.OnDebugInfo(); }
-    void OnQuit() { controller_.OnQuit(); }
-    void OnReset() { controller_.OnReset(); }
+    void OnShowRunning() { controller().OnTrayActivated(); }
+    void OnDebugInfo() { controller().OnDebugInfo(); }
+    void OnQuit() { controller().OnQuit(); }
+    void OnReset() { controller().OnReset(); }
     void OnSave();
-    void OnPainfulSet() { controller_.OnPainfulSet(); }
-    void OnNormalSet() { controller_.OnNormalSet(); }
+    void OnPainfulSet() { controller().OnPainfulSet(); }
+    void OnNormalSet() { controller().OnNormalSet(); }
     void OnFieldKillFocus(unsigned controlId);
 
     HWND saveButton_ = nullptr;
@@ -128,13 +126,10 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     SystemClock clock_;
     HookActivitySource source_;
     DialogTimer timer_{*this, kTimerId, kTimerPeriodMs};
-    // The history's writer and recorder are there before the controller starts calling them
-    // and stay until it is gone.
     std::filesystem::path historyFolder_;
     DirectoryHistoryFiles historyFiles_;
-    HistoryWriter historyWriter_;
-    std::optional<HistoryRecorder> historyRecorder_;  // needs the controller's notice
-    MonitorController controller_;
+    // Built last from the roles above, so that every event can go to it.
+    TavrelCore core_;
     HistoryWindow historyWindow_;  // goes first: its reads must not outlast the program
 };
 

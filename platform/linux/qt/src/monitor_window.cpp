@@ -176,23 +176,12 @@ void MonitorWindow::Build() {
     setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void MonitorWindow::Attach(MonitorController& controller) {
-    controller_ = &controller;
-    connect(quit_, &QPushButton::clicked, this, [this] { controller_->OnQuit(); });
-    connect(save_, &QPushButton::clicked, this, [this] { controller_->OnSave(); });
-    connect(reset_, &QPushButton::clicked, this, [this] { controller_->OnReset(); });
-    connect(debug_, &QPushButton::clicked, this, [this] { controller_->OnDebugInfo(); });
-    connect(painful_, &QRadioButton::clicked, this, [this] { controller_->OnPainfulSet(); });
-    connect(normal_, &QRadioButton::clicked, this, [this] { controller_->OnNormalSet(); });
-}
-
 bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
     // An edit reaches the settings when its field loses the focus, whatever took it.
-    if (event->type() == QEvent::FocusOut && controller_ != nullptr) {
+    if (event->type() == QEvent::FocusOut) {
         for (int i = 0; i < kSettingCount; ++i) {
             if (watched == fields_[i]) {
-                const QByteArray text = fields_[i]->text().toUtf8();
-                controller_->OnFieldCommitted(SettingAt(i), text.constData());
+                emit fieldLeft(i, fields_[i]->text().toUtf8());
                 break;
             }
         }
@@ -201,7 +190,7 @@ bool MonitorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MonitorWindow::reject() {
-    if (controller_ != nullptr) controller_->HideToTray();
+    emit hideRequested();
 }
 
 void MonitorWindow::closeEvent(QCloseEvent* event) {
@@ -211,7 +200,7 @@ void MonitorWindow::closeEvent(QCloseEvent* event) {
     }
     // The close box hides the window; only Quit ends the program.
     event->ignore();
-    if (controller_ != nullptr) controller_->HideToTray();
+    emit hideRequested();
 }
 
 void MonitorWindow::showEvent(QShowEvent* event) {

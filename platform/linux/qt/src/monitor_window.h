@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include <QDialog>
 
@@ -16,10 +17,6 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace tavrel {
-class MonitorController;
-}
-
 namespace tavrel::linux_qt {
 
 class MonitorWindow final : public QDialog, public MainWindow, public SettingsView {
@@ -28,8 +25,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
   public:
     MonitorWindow();
 
-    // The controller that the widgets drive; set once, before the first event.
-    void Attach(MonitorController& controller);
     // Shows the About box over the window.
     void ShowAbout();
     // Another entry of the window's menu, after About: where a desktop has no notification
@@ -72,6 +67,10 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
   signals:
     // Something that the window shows changed.
     void changed();
+    // A settings field (its index in the order of SettingId) lost the focus holding text.
+    void fieldLeft(int index, const QByteArray& text);
+    // Esc or the close box: the window goes to the tray, never the program's end.
+    void hideRequested();
 
   public slots:
     // Esc: to the tray, never the end of the program.
@@ -89,7 +88,6 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void Build();
     void FitToNotice();
 
-    MonitorController* controller_ = nullptr;
     std::array<QLineEdit*, kSettingCount> fields_{};
     std::array<QLabel*, kReadoutCount> readouts_{};
     QPushButton* save_ = nullptr;

@@ -1,0 +1,119 @@
+#include "qt_shell.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyleHints>
+
+namespace tavrel::linux_qt {
+
+namespace {
+
+constexpr int kTicksPerSecond = 20;
+
+std::uint32_t DoubleClickMs() {
+    return static_cast<std::uint32_t>(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+}
+
+// The screen's width in device pixels: X reports the pointer in those.
+std::int32_t ScreenWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return 0;
+    return static_cast<std::int32_t>(
+        std::lround(screen->geometry().width() * screen->devicePixelRatio()));
+}
+
+}  // namespace
+
+QtShell::QtShell(SessionKind session)
+    : store_(DefaultIniStorePath()),
+      xRecord_(DoubleClickMs(), QGuiApplication::styleHints()->mouseDoubleClickDistance()),
+      service_(DoubleClickMs()),
+      source_(session, xRecord_, service_),
+      historyFolder_(XdgHistoryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))),
+      historyFiles_(historyFolder_),
+      history_(clock_, historyFolder_),
+      tray_(TrayActions{
+          [this] { controller().OnTrayActivated(); },
+          [this] { controller().OnTrayPointed(); },
+          [this] { window_.ShowAbout(); },
+          [this] { controller().OnQuit(); },
+          [this] { OpenHistory(); },
+      }),
+      core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_},
+                      &historyFiles_}),
+      sessionEnd_([this] {
+          controller().OnSessionEnd();
+          window_.AllowClose();
+          QCoreApplication::exit(0);
+      }) {
+    if (!core_.keepsHistory()) std::fprintf(stderr, "tavrel: no usage history kept\n");
+    // A Wayland desktop may refuse to raise an X11 window as well: in a Wayland session the
+    // alarm comes as a notification whatever the window's platform.
+    if (session == SessionKind::Wayland) {
+        notifications_ =
+            std::make_unique<DesktopNotifications>([this] { controller().OnTrayActivated(); });
+        alarmNotifier_ = std::make_unique<AlarmNotifier>(*notifications_);
+        if (!core_.AddListener(*alarmNotifier_)) {
+            std::fprintf(stderr, "tavrel: no alarm notifications\n");
+        }
+    }
+    window_.AddMenuEntry(QStringLiteral("&History..."), [this] { OpenHistory(); });
+    ConnectWindow();
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { sessionEnd_.End(); });
+
+    const QString dumpPath = qEnvironmentVariable("TAVREL_TEST_DUMP");
+    if (!dumpPath.isEmpty()) dump_ = std::make_unique<TestDump>(dumpPath, window_, tray_);
+    const QString historyDumpPath = qEnvironmentVariable("TAVREL_TEST_HISTORY_DUMP");
+    if (!historyDumpPath.isEmpty()) {
+        historyDump_ = std::make_unique<HistoryTestDump>(historyDumpPath, history_);
+    }
+}
+
+void QtShell::ConnectWindow() {
+    MonitorWindow* w = &window_;
+    const auto to = [this](void (MonitorController::*verb)()) {
+        return [this, verb] { (controller().*verb)(); };
+    };
+    QObject::connect(w->quitButton(), &QPushButton::clicked, w, [this] { controller().OnQuit(); });
+    QObject::connect(w->saveButton(), &QPushButton::clicked, w, [this] { controller().OnSave(); });
+    QObject::connect(w->resetButton(), &QPushButton::clicked, w, to(&MonitorController::OnReset));
+    QObject::connect(w->debugButton(), &QPushButton::clicked, w,
+                     to(&MonitorController::OnDebugInfo));
+    QObject::connect(w->painfulRadio(), &QRadioButton::clicked, w,
+                     to(&MonitorController::OnPainfulSet));
+    QObject::connect(w->normalRadio(), &QRadioButton::clicked, w,
+                     to(&MonitorController::OnNormalSet));
+    QObject::connect(w, &MonitorWindow::fieldLeft, w, [this](int index, const QByteArray& text) {
+        controller().OnFieldCommitted(SettingAt(index), text.constData());
+    });
+    QObject::connect(w, &MonitorWindow::hideRequested, w, to(&MonitorController::HideToTray));
+    timer_.OnTick([this] { AfterTick(); });
+}
+
+void QtShell::AfterTick() {
+    controller().OnTimer();
+    // About once a second: the tip follows the pain (no desktop tells when the pointer is
+    // over the icon), and a notification area that has just appeared gets the icon.
+    if (++ticks_ % kTicksPerSecond != 0) return;
+    controller().OnTrayPointed();
+    if (tray_.AreaAppeared()) controller().OnTrayRestarted();
+}
+
+void QtShell::OpenHistory() {
+    history_.SetCountsPerInch(source_.picked() == PickedSource::Service ? 1000 : 0);
+    history_.Open();
+}
+
+void QtShell::Start() {
+    controller().Start(ScreenWidth());
+    window_.show();
+    window_.activateWindow();
+}
+
+}  // namespace tavrel::linux_qt
