@@ -8,6 +8,7 @@
 
 #include "tavrel/evdev_translation.h"
 #include "tavrel/hooks_core.h"
+#include "tavrel/low_level_input_translation.h"
 #include "tavrel/x_input_translation.h"
 
 namespace {
@@ -203,6 +204,52 @@ void BM_EvdevTouchpad(benchmark::State& state) {
     benchmark::DoNotOptimize(translator.Totals());
 }
 BENCHMARK(BM_EvdevTouchpad);
+
+// One low-level hook event through the translator on the Windows capture thread: the whole
+// counting work the hook does per event. The floors are again BM_CountedMove for a move and
+// BM_Keystroke for a key.
+void BM_LowLevelMove(benchmark::State& state) {
+    ActivityBlock block{};
+    LowLevelInputTranslator translator(block);
+    const LowLevelMouseEvent moves[2] = {{mouse_message::Move, 0, {3, 4}, 0},
+                                         {mouse_message::Move, 0, {0, 0}, 0}};
+    unsigned i = 0;
+    for (auto _ : state) {
+        translator.Mouse(moves[i++ & 1]);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.moveDistance);
+}
+BENCHMARK(BM_LowLevelMove);
+
+void BM_LowLevelKey(benchmark::State& state) {
+    ActivityBlock block{};
+    LowLevelInputTranslator translator(block);
+    unsigned i = 0;
+    for (auto _ : state) {
+        translator.Key(0x41, (i++ & 1) == 0);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.keys);
+}
+BENCHMARK(BM_LowLevelKey);
+
+// Press and release of the left button in turn, half a second apart: every press goes through
+// the double-click rule, every release is a counted click.
+void BM_LowLevelButton(benchmark::State& state) {
+    ActivityBlock block{};
+    LowLevelInputTranslator translator(block);
+    LowLevelMouseEvent event{mouse_message::LeftDown, 0, {100, 100}, 0};
+    unsigned i = 0;
+    for (auto _ : state) {
+        event.message = (i & 1) ? mouse_message::LeftUp : mouse_message::LeftDown;
+        event.timeMs = i++ * 500;
+        translator.Mouse(event);
+        benchmark::ClobberMemory();
+    }
+    benchmark::DoNotOptimize(block.activity.clicks);
+}
+BENCHMARK(BM_LowLevelButton);
 
 }  // namespace
 

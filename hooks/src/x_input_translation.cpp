@@ -33,11 +33,6 @@ constexpr std::uint32_t kUpAfterDown = mouse_message::LeftUp - mouse_message::Le
 constexpr std::uint32_t kDoubleClickAfterDown =
     mouse_message::LeftDoubleClick - mouse_message::LeftDown;
 
-std::int64_t Distance(std::int32_t a, std::int32_t b) {
-    const std::int64_t d = static_cast<std::int64_t>(a) - b;
-    return d < 0 ? -d : d;
-}
-
 }  // namespace
 
 void XInputTranslator::Translate(const XDeviceEvent& event) {
@@ -64,38 +59,22 @@ void XInputTranslator::Translate(const XDeviceEvent& event) {
     }
 }
 
-bool XInputTranslator::CompletesDoubleClick(const XDeviceEvent& press) const {
-    // Unsigned difference: right across the wrap of the server's 32-bit millisecond clock.
-    return pending_ && press.detail == firstPress_.detail &&
-           static_cast<std::uint32_t>(press.timeMs - firstPress_.timeMs) <= limits_.timeMs &&
-           Distance(press.rootX, firstPress_.rootX) <= limits_.distance &&
-           Distance(press.rootY, firstPress_.rootY) <= limits_.distance;
-}
-
 void XInputTranslator::Press(const XDeviceEvent& event) {
     const std::uint8_t button = event.detail;
     if (IsWheel(button)) return;
-    // Back and forward have no bit in the pointer state, so the buttons held are kept here.
-    // One pointer presses a button only once before releasing it; a press of a button
-    // already held is no new press and must not pass for the second click of a pair.
-    if (buttonsDown_.Has(button)) return;
-    buttonsDown_.Add(button);
-
-    // Only consecutive presses pair up: a press of any other button between them, back and
-    // forward included, breaks the pair. The wheel does not.
-    const bool second = CompletesDoubleClick(event);
-    pending_ = !second;  // a third press starts a new pair
-    if (!second) firstPress_ = event;
-
+    // Back and forward take part in the pairing: a press of either between two presses of
+    // another button breaks the pair. The wheel does not.
+    const auto press = buttons_.OnPress(button, event.timeMs, event.rootX, event.rootY);
     const std::uint32_t down = DownMessage(button);
-    if (down == 0) return;
+    if (press == DoubleClickRule::Press::Held || down == 0) return;
+    const bool second = press == DoubleClickRule::Press::Second;
     CountMouseMessage(block_, pointer_, 0, second ? down + kDoubleClickAfterDown : down, nullptr);
 }
 
 void XInputTranslator::Release(const XDeviceEvent& event) {
     const std::uint8_t button = event.detail;
     if (IsWheel(button)) return;
-    buttonsDown_.Remove(button);
+    buttons_.OnRelease(button);
     // Every release of a counted button is a click, as every button-up message is on Windows,
     // even one whose press came before counting began.
     const std::uint32_t down = DownMessage(button);
@@ -103,17 +82,9 @@ void XInputTranslator::Release(const XDeviceEvent& event) {
 }
 
 void XInputTranslator::Key(std::uint8_t keycode, bool press) {
-    // X repeats a held key as further presses and ends with one release. Windows flags the
-    // repeats and the release as "previously down", and counts exactly those: a tap counts 1,
-    // a key held through n repeats n + 1.
-    bool wasDown = true;
-    if (press) {
-        wasDown = keysDown_.Has(keycode);
-        keysDown_.Add(keycode);
-    } else {
-        keysDown_.Remove(keycode);
-    }
-    CountKeyboardMessage(block_, 0, wasDown ? PreviousKeyStateFlag : 0);
+    // X repeats a held key as further presses and ends with one release; Windows flags the
+    // repeats and the release as "previously down", and counts exactly those.
+    CountKeyboardMessage(block_, 0, keys_.FlagsFor(keycode, press));
 }
 
 }  // namespace tavrel::hooks

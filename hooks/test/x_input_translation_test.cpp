@@ -160,7 +160,7 @@ TEST(XInputTranslationTest, SecondPressOfTheSameButtonInTimeAndPlaceIsADoubleCli
 
 TEST(XInputTranslationTest, DoubleClickLimitsComeFromTheDesktop) {
     constexpr std::uint32_t t0 = 70;
-    const DoubleClickLimits qtOnXvfb{400, 5};
+    const DoubleClickLimits qtOnXvfb{400, 5, 5};
     RunCases(
         {
             {"450 ms is too slow",

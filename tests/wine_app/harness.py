@@ -126,8 +126,8 @@ class Probe:
 class Tavrel:
     """The program, started from its build directory (the hook library lies beside it)."""
 
-    def __init__(self, bin_dir, exe="Tavrel.exe"):
-        self.proc = subprocess.Popen(["wine", exe], cwd=bin_dir, stdout=subprocess.DEVNULL,
+    def __init__(self, bin_dir, exe="Tavrel.exe", args=()):
+        self.proc = subprocess.Popen(["wine", exe, *args], cwd=bin_dir, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.DEVNULL)
 
     @property

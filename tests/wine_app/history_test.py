@@ -154,12 +154,16 @@ class HistoryTest(unittest.TestCase):
         self.start()
         left, top, right, bottom = self.x.window_rect()
         # Every move of a whole number of pixels, so that the file's rounded pixels and the
-        # read-outs' tenths must agree exactly. The hooks measure the first move from (0, 0):
-        # it goes to a point (3k, 4k) inside the window, 5k away.
-        k = next(k for k in range(1, 200)
-                 if left + 10 <= 3 * k <= right - 10 and top + 40 <= 4 * k <= bottom - 10)
+        # read-outs' tenths must agree exactly. The capture measures the first move from where
+        # the pointer was at the start, the parked corner: it goes to a point (4k, 3k) or
+        # (3k, 4k) up and left of it inside the window, 5k away.
+        corner = [int(v.split(":")[1]) for v in
+                  self.x._xdotool("getmouselocation")[:2]]
+        k, a, b = next((k, a, b) for k in range(1, 400) for a, b in ((4 * k, 3 * k), (3 * k, 4 * k))
+                       if left + 10 <= corner[0] - a <= right - 10 and
+                       top + 40 <= corner[1] - b <= bottom - 10)
         target_x, target_y = left + 240, top + 380  # the empty right of the read-outs' frame
-        start = (3 * k, 4 * k)
+        start = (corner[0] - a, corner[1] - b)
         across = [(x, start[1]) for x in steps(start[0], target_x)]
         down = [(target_x, y) for y in steps(start[1], target_y)]
         moved = 5 * k + abs(target_x - start[0]) + abs(target_y - start[1])

@@ -30,12 +30,17 @@
 //                               measured in the dialogs' face or the message font at DPI:
 //                               "ID:TEXT:NEEDED:HAS ..." or "-"
 //   sleep MS
+//   window X Y W H TITLE KIND   opens the probe's own window (KIND dblclks, plain or peek: see
+//                               probe_target_win32.h); needs no Tavrel window
+//   window-counts               "downs ups double-clicks keys" that the probe's window received
+//   suspend-gui | resume-gui    suspends Tavrel's window thread | resumes it
 //
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
 // dialog titled "Tavrel" that has the tick read-out, which tells it from message boxes).
 #include <windows.h>
 #include <shellapi.h>
 
+#include "probe_target_win32.h"
 #include "resource.h"
 
 #include <cstdio>
@@ -232,6 +237,9 @@ class Probe {
             EnumWindows(MatchPopupMenu, reinterpret_cast<LPARAM>(&popup));
             return popup ? ReplyRect(popup) : Fail("no pop-up menu");
         }
+        if (verb == "window") return OpenWindow(words);
+        if (verb == "window-counts") return Reply(probe::TargetCounts());
+        if (verb == "resume-gui") return Posted(probe::ResumeOwner());
         if (verb == "wait-gone") return WaitFor("exit", [&] { return Window() == nullptr; });
         HWND hwnd = Window();
         if (verb == "exists") return Reply(hwnd ? "1" : "0");
@@ -241,6 +249,7 @@ class Probe {
             return Reply(std::to_string(count));
         }
         if (!hwnd) return Fail("no window");
+        if (verb == "suspend-gui") return Posted(probe::SuspendOwner(hwnd));
         if (verb == "visible") return Reply(IsWindowVisible(hwnd) ? "1" : "0");
         if (verb == "wait-visible") {
             return WaitFor("visible", [&] { return IsWindowVisible(hwnd) != FALSE; });
@@ -364,6 +373,21 @@ class Probe {
         std::ostringstream out;
         out << r.left << ' ' << r.top << ' ' << r.right << ' ' << r.bottom;
         return Reply(out.str());
+    }
+
+    bool OpenWindow(const std::vector<std::string>& words) {
+        if (words.size() != 7) return Fail("window X Y W H TITLE KIND");
+        const std::string& kind = words[6];
+        probe::TargetKind target = probe::TargetKind::Plain;
+        if (kind == "dblclks") {
+            target = probe::TargetKind::DoubleClicks;
+        } else if (kind == "peek") {
+            target = probe::TargetKind::Peeking;
+        } else if (kind != "plain") {
+            return Fail("unknown window kind " + kind);
+        }
+        return Posted(
+            probe::OpenTarget(Number(1), Number(2), Number(3), Number(4), words[5], target));
     }
 
     bool Posted(bool ok) { return ok ? Reply("ok") : Fail("message not delivered"); }

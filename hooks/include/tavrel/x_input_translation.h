@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "tavrel/desktop_input_rules.h"
 #include "tavrel/hooks_core.h"
 
 namespace tavrel::hooks {
@@ -30,28 +31,10 @@ struct XDeviceEvent {
     std::uint32_t timeMs;  // X server time; wraps at 2^32
 };
 
-// When a second press of the same button makes a double-click: within timeMs of the first
-// press, and inside the rectangle of +-distance pixels around it. Windows' defaults.
-struct DoubleClickLimits {
-    std::uint32_t timeMs = 500;
-    std::int32_t distance = 2;
-};
-
-// 256 flags, one per keycode or button number.
-class FlagSet256 {
-  public:
-    bool Has(std::uint8_t n) const { return (words_[n >> 6] >> (n & 63)) & 1u; }
-    void Add(std::uint8_t n) { words_[n >> 6] |= std::uint64_t{1} << (n & 63); }
-    void Remove(std::uint8_t n) { words_[n >> 6] &= ~(std::uint64_t{1} << (n & 63)); }
-
-  private:
-    std::uint64_t words_[4] = {};
-};
-
 class XInputTranslator {
   public:
     explicit XInputTranslator(ActivityBlock& block, DoubleClickLimits limits = {})
-        : block_(block), limits_(limits) {}
+        : block_(block), buttons_(limits) {}
 
     void Translate(const XDeviceEvent& event);
 
@@ -59,18 +42,14 @@ class XInputTranslator {
     void Press(const XDeviceEvent& event);
     void Release(const XDeviceEvent& event);
     void Key(std::uint8_t keycode, bool press);
-    bool CompletesDoubleClick(const XDeviceEvent& press) const;
 
     ActivityBlock& block_;
-    const DoubleClickLimits limits_;
     // The whole desktop is one context for the last position: the first move is measured
     // from (0, 0), as in a process whose hook has not seen a move yet.
     ProcessState pointer_{};
-    FlagSet256 keysDown_;
-    FlagSet256 buttonsDown_;
-    // The press that a second one may turn into a double-click.
-    bool pending_ = false;
-    XDeviceEvent firstPress_{};
+    // Back and forward have no bit in the pointer state, so the buttons held are kept here.
+    DoubleClickRule buttons_;
+    KeyStateRule keys_;
 };
 
 }  // namespace tavrel::hooks

@@ -46,6 +46,7 @@ class LoadedModule {
         reset();
         module_ = LoadLibraryA(fileName);
     }
+    HMODULE get() const { return module_; }
     void reset() {
         if (module_) FreeLibrary(module_);
         module_ = nullptr;
@@ -96,6 +97,48 @@ class InstanceMutex {
   private:
     HANDLE mutex_ = nullptr;
     bool alreadyRunning_ = false;
+};
+
+// A kernel handle (a thread, an event) closed with its guard.
+class OwnedHandle {
+  public:
+    OwnedHandle() = default;
+    ~OwnedHandle() { reset(); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    void adopt(HANDLE handle) {
+        reset();
+        handle_ = handle;
+    }
+    HANDLE get() const { return handle_; }
+    void reset() {
+        if (handle_) CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+  private:
+    HANDLE handle_ = nullptr;
+};
+
+// A hook installed by this thread and removed with its guard, on the same thread.
+class InstalledHook {
+  public:
+    InstalledHook() = default;
+    ~InstalledHook() { reset(); }
+    InstalledHook(const InstalledHook&) = delete;
+    InstalledHook& operator=(const InstalledHook&) = delete;
+    void adopt(HHOOK hook) {
+        reset();
+        hook_ = hook;
+    }
+    HHOOK get() const { return hook_; }
+    void reset() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+        hook_ = nullptr;
+    }
+
+  private:
+    HHOOK hook_ = nullptr;
 };
 
 // A window created by the program and destroyed with its guard.

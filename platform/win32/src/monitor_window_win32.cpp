@@ -99,7 +99,7 @@ BOOL MonitorWindow::OnInitDialog() {
     SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     AddSystemMenuItems();
     LoadIcons();
-    controller().Start(GetSystemMetrics(SM_CXSCREEN));
+    controller().Start(PainScreenWidth());
     return TRUE;  // focus goes to the first control that takes it, the Threshold field
 }
 

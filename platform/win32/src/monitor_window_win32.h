@@ -10,7 +10,7 @@
 #include "framework_win32.h"
 #include "handles_win32.h"
 #include "history_window_win32.h"
-#include "hook_activity_source.h"
+#include "program_capture.h"
 #include "start_with_windows_win32.h"
 #include "system_clock.h"
 #include "tavrel/directory_history_files.h"
@@ -124,7 +124,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     NotifyIcon trayIcon_;
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
-    HookActivitySource source_;
+    ActivitySource& source_ = ProgramActivitySource();
     DialogTimer timer_{*this, kTimerId, kTimerPeriodMs};
     std::filesystem::path historyFolder_;
     DirectoryHistoryFiles historyFiles_;
