@@ -144,7 +144,8 @@ struct XRecordCallbacks {
 
 XRecordActivitySource::XRecordActivitySource(std::uint32_t doubleClickMs,
                                              std::int32_t doubleClickDistance)
-    : translator_(block_, hooks::DoubleClickLimits{doubleClickMs, doubleClickDistance, doubleClickDistance}),
+    : translator_(block_, hooks::DoubleClickLimits{doubleClickMs, doubleClickDistance,
+                                                   doubleClickDistance}),
       started_{CaptureHealth::NotCounting, kNotStarted} {}
 
 XRecordActivitySource::~XRecordActivitySource() {
