@@ -14,6 +14,7 @@ packages=(
     locales-all
     libudev-dev libsystemd-dev
     qemu-system-x86 linux-image-amd64 busybox-static python3-evdev
+    strace util-linux passwd
 )
 
 missing=()

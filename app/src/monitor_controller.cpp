@@ -1,6 +1,7 @@
 #include "tavrel/monitor_controller.h"
 
 #include <cstdio>
+#include <string>
 #include <cstring>
 
 namespace tavrel {
@@ -42,7 +43,9 @@ MonitorController::MonitorController(const MonitorRoles& roles)
       notice_(roles.window),
       settings_(roles.view, roles.window, notice_, roles.store, model_),
       pipeline_(roles.clock, roles.source, model_, roles.window, roles.tray, flags_, roles.store,
-                notice_) {}
+                notice_),
+      store_(roles.store),
+      log_(roles.log) {}
 
 MonitorController::~MonitorController() {
     // Whatever ended the run, the tray icon must not outlive the program.
@@ -69,6 +72,8 @@ void MonitorController::Start(std::int32_t screenWidth) {
 
 void MonitorController::OnTimer() {
     pipeline_.tick.Run();
+    // After the first tick, not in Start: the window is up by then, and the box lets it tick.
+    if (!loadProblemTold_) TellLoadProblem();
     // A source can stop counting while running (a lost X connection): say so within a second.
     constexpr std::int32_t kStatusEvery = 20;
     if (pipeline_.tick.tickCount() % kStatusEvery == 0) UpdateCaptureStatus();
@@ -138,8 +143,23 @@ void MonitorController::UpdateCaptureStatus() {
     const CaptureStatus now = source_.Status();
     // A new reason with the same health (another refusal) is news to the user too.
     if (SameStatus(now, capture_)) return;
+    const bool lost = now.health != CaptureHealth::Counting &&
+                      capture_.health == CaptureHealth::Counting;
     capture_ = now;
     window_.SetCaptureNotice(capture_.reason);
+    if (log_ != nullptr) {
+        log_->Note(lost ? "capture-lost" : "capture-changed",
+                   capture_.health == CaptureHealth::Counting ? std::string("counting again")
+                                                              : std::string(capture_.reason));
+    }
+}
+
+void MonitorController::TellLoadProblem() {
+    loadProblemTold_ = true;
+    const std::string problem = store_.LoadProblem();
+    if (problem.empty()) return;
+    if (log_ != nullptr) log_->Note("settings-unreadable", problem);
+    notice_.Report(problem.c_str());
 }
 
 void MonitorController::OnDebugInfo() {

@@ -2,15 +2,12 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <system_error>
+
+#include "settings_file.h"
 
 namespace tavrel {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -22,6 +19,14 @@ bool SameName(const std::string& a, const char* b) {
         if (Lower(a[i]) != Lower(b[i])) return false;
     }
     return i == a.size() && b[i] == '\0';
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    }
+    return true;
 }
 
 bool IsBlank(char c) {
@@ -45,15 +50,20 @@ bool HasControl(const std::string& s) {
 }
 
 // Names the file can hold: a section line ends at ']', a key at '=', and blanks around
-// either are not kept.
-bool Storable(const char* section, const char* key) {
-    if (!IsValidSectionName(section) || !IsValidKeyName(key)) return false;
-    const std::string s(section);
-    const std::string k(key);
+// either are not kept. Checked over their whole length, so that a NUL inside is seen.
+bool Storable(const std::string& s, const std::string& k) {
+    if (!IsValidSectionName(s) || !IsValidKeyName(k)) return false;
     return s.find(']') == std::string::npos && k.find('=') == std::string::npos && k[0] != '[' &&
            k[0] != ';' && k[0] != '#' && Trim(s) == s && Trim(k) == k && !HasControl(s) &&
            !HasControl(k);
 }
+
+bool Storable(const char* section, const char* key) {
+    return IsValidSectionName(section) && IsValidKeyName(key) &&
+           Storable(std::string(section), std::string(key));
+}
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool ParseInt(const std::string& s, std::int32_t& value) {
     if (s.empty()) return false;
@@ -186,48 +196,67 @@ bool IniFileStore::ParseValue(const std::string& raw, bool& isText, std::int32_t
 }
 
 void IniFileStore::Load() {
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return;
-    std::string line;
-    Section* current = nullptr;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const std::string t = Trim(line);
-        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
-        if (t[0] == '[') {
-            const std::size_t close = t.find(']');
-            const std::string name = close == std::string::npos ? "" : t.substr(1, close - 1);
-            current = nullptr;
-            if (!Storable(name.c_str(), "k")) continue;  // its keys are skipped with it
-            for (Section& s : sections_) {
-                if (SameName(s.name, name.c_str())) current = &s;
-            }
-            if (current == nullptr) {
-                sections_.push_back(Section{name, {}});
-                current = &sections_.back();
-            }
-            continue;
-        }
-        const std::size_t eq = t.find('=');
-        if (current == nullptr || eq == std::string::npos) continue;
-        const std::string key = Trim(t.substr(0, eq));
-        const std::string raw = Trim(t.substr(eq + 1));
-        bool isText;
-        std::int32_t number;
-        std::string text;
-        if (!Storable(current->name.c_str(), key.c_str()) ||
-            !ParseValue(raw, isText, number, text)) {
-            continue;
-        }
-        bool replaced = false;
-        for (Entry& e : current->entries) {
-            if (SameName(e.key, key.c_str())) {
-                e.raw = raw;  // the last of repeated keys counts
-                replaced = true;
-            }
-        }
-        if (!replaced) current->entries.push_back(Entry{key, raw});
+    settings_file::ReadResult file = settings_file::ReadWhole(path_);
+    if (file.status == settings_file::ReadResult::Failed) {
+        // What is in the file is unknown: it must not be replaced by what this run writes.
+        loadProblem_ = "Tavrel cannot read its settings file " + path_ + " (" + file.reason +
+                       "). It runs on the default settings and leaves the file as it is; it "
+                       "reads it again at the next start.";
+        return;
     }
+    std::string& content = file.content;
+    // An editor's byte-order mark is no part of the first section's name.
+    if (content.compare(0, 3, kByteOrderMark) == 0) content.erase(0, 3);
+    Section* current = nullptr;
+    std::size_t begin = 0;
+    while (begin < content.size()) {
+        std::size_t end = content.find('\n', begin);
+        if (end == std::string::npos) end = content.size();
+        std::string line = content.substr(begin, end - begin);
+        begin = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        LoadLine(line, current);
+    }
+}
+
+void IniFileStore::LoadLine(const std::string& line, Section*& current) {
+    const std::string t = Trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') return;
+    if (t[0] == '[') {
+        const std::size_t close = t.find(']');
+        const std::string name = close == std::string::npos ? "" : t.substr(1, close - 1);
+        current = nullptr;
+        if (!Storable(name, "k")) return;  // its keys are skipped with it
+        for (Section& s : sections_) {
+            if (SameName(s.name, name)) current = &s;
+        }
+        if (current == nullptr) {
+            sections_.push_back(Section{name, {}});
+            current = &sections_.back();
+        }
+        return;
+    }
+    const std::size_t eq = t.find('=');
+    if (current == nullptr || eq == std::string::npos) return;
+    const std::string key = Trim(t.substr(0, eq));
+    const std::string raw = Trim(t.substr(eq + 1));
+    bool isText;
+    std::int32_t number;
+    std::string text;
+    // A control character in an unquoted value was never written by a store: the line is
+    // damaged, and only it is skipped.
+    const bool quoted = !raw.empty() && raw.front() == '"';
+    if (!Storable(current->name, key) || (!quoted && HasControl(raw)) ||
+        !ParseValue(raw, isText, number, text)) {
+        return;
+    }
+    for (Entry& e : current->entries) {
+        if (SameName(e.key, key)) {
+            e.raw = raw;  // the last of repeated keys counts
+            return;
+        }
+    }
+    current->entries.push_back(Entry{key, raw});
 }
 
 const IniFileStore::Entry* IniFileStore::Find(const char* section, const char* key) const {
@@ -271,7 +300,7 @@ bool IniFileStore::WriteString(const char* section, const char* key, const char*
 bool IniFileStore::WriteBatch(const std::vector<StoreValue>& values) {
     if (!IsStorableBatch(values)) return false;
     for (const StoreValue& v : values) {
-        if (!Storable(v.section.c_str(), v.key.c_str())) return false;
+        if (!Storable(v.section, v.key)) return false;
     }
     if (values.empty()) return true;
     // The changes go into a copy first: memory follows the disk only once the file is in.
@@ -279,32 +308,28 @@ bool IniFileStore::WriteBatch(const std::vector<StoreValue>& values) {
     for (const StoreValue& v : values) {
         Put(next, v.section, v.key, v.isText ? FormatText(v.text) : FormatInt(v.number));
     }
-    if (!Save(Serialize(next))) return false;
-    sections_ = std::move(next);
-    return true;
+    return Commit(std::move(next));
 }
 
 bool IniFileStore::Write(const char* section, const char* key, const std::string& raw) {
     if (!Storable(section, key)) return false;
     std::vector<Section> next = sections_;
     Put(next, section, key, raw);
-    if (!Save(Serialize(next))) return false;
-    sections_ = std::move(next);
-    return true;
+    return Commit(std::move(next));
 }
 
 void IniFileStore::Put(std::vector<Section>& sections, const std::string& section,
                        const std::string& key, const std::string& raw) {
     Section* target = nullptr;
     for (Section& s : sections) {
-        if (SameName(s.name, section.c_str())) target = &s;
+        if (SameName(s.name, section)) target = &s;
     }
     if (target == nullptr) {
         sections.push_back(Section{section, {}});
         target = &sections.back();
     }
     for (Entry& e : target->entries) {
-        if (SameName(e.key, key.c_str())) {
+        if (SameName(e.key, key)) {
             e.raw = raw;
             return;
         }
@@ -322,34 +347,13 @@ std::string IniFileStore::Serialize(const std::vector<Section>& sections) const 
     return out;
 }
 
-bool IniFileStore::Save(const std::string& content) const {
-    std::error_code ec;
-    const fs::path target(path_);
-    if (target.has_parent_path()) {
-        fs::create_directories(target.parent_path(), ec);
-        if (ec) return false;
-    }
-    // The temporary file lies beside the target, so that the rename stays on one file system
-    // and replaces the old file in one step.
-    fs::path temporary = target;
-    temporary += ".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            fs::remove(temporary, ec);
-            return false;
-        }
-    }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+bool IniFileStore::Commit(std::vector<Section> next) {
+    // A file that could not be read is left alone: this run keeps its values in memory only,
+    // as the user was told.
+    if (loadProblem_.empty() && !settings_file::ReplaceDurably(path_, Serialize(next))) {
         return false;
     }
+    sections_ = std::move(next);
     return true;
 }
 

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "store_contract.h"
 #include "tavrel/ini_file_store.h"
@@ -196,6 +198,138 @@ TEST_F(IniFileStoreTest, WriteThatCannotReachTheDiskFailsAndChangesNothing) {
     fs::remove_all(file);
     EXPECT_TRUE(store.WriteInt("Main", "TotalKeys", 3));
     EXPECT_EQ(ReadFile(file), before + "TotalKeys=3\n");
+}
+
+TEST_F(IniFileStoreTest, DamagedOrForeignLinesAreSkippedAloneAndNothingElseIsLost) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        std::string content;
+    } cases[] = {
+        {"byte-order mark", bom + "[Main]\nSet=Painful\nDistance=7\n[Painful]\nThreshold=55\n"},
+        {"CR before every LF",
+         "[Main]\r\nSet=Painful\r\nDistance=7\r\n[Painful]\r\nThreshold=55\r\n"},
+        {"mark and CRs, no last LF", bom + "[Main]\r\nSet=Painful\r\nDistance=7\r\n"
+                                           "[Painful]\r\nThreshold=55\r"},
+        {"control characters",
+         "[Main]\nSet=Painful\nBad=x\x01y\nDistance=7\nK\x7fy=1\n"
+         "[Pain\x02"
+         "ful]\nThreshold=1\n[Painful]\nThreshold=55\n"},
+        {"NUL inside names and values",
+         std::string("[Main]\nSet=Painful\nSe\0t=Good\nDistance=7\nBad=Go\0od\n"
+                     "[Painful\0x]\nThreshold=1\n[Painful]\nThreshold=55\n",
+                     96)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(file, c.content);
+        IniFileStore store(file.string());
+        EXPECT_EQ(store.LoadProblem(), "");
+        EXPECT_EQ(store.ReadString("Main", "Set", "Good"), "Painful");
+        EXPECT_EQ(store.ReadInt("Main", "Distance", 0), 7);
+        EXPECT_EQ(store.ReadInt("Painful", "Threshold", 0), 55);
+        EXPECT_EQ(store.ReadString("Main", "Bad", "skipped"), "skipped");
+        EXPECT_EQ(store.ReadString("Main", "Se", "skipped"), "skipped");
+        // The next write keeps every value read, and writes neither the mark nor the CRs.
+        ASSERT_TRUE(store.WriteInt("Main", "TotalKeys", 3));
+        EXPECT_EQ(ReadFile(file),
+                  "[Main]\nSet=Painful\nDistance=7\nTotalKeys=3\n\n[Painful]\nThreshold=55\n");
+    }
+}
+
+TEST_F(IniFileStoreTest, FileThatCannotBeReadIsNeverWritten) {
+    // A folder in the file's place cannot be read, even by root.
+    fs::create_directories(file);
+    IniFileStore store(file.string());
+    const std::string problem = store.LoadProblem();
+    EXPECT_NE(problem.find(file.string()), std::string::npos) << problem;
+    EXPECT_NE(problem.find("Is a directory"), std::string::npos) << problem;
+    // The run goes on with its values in memory.
+    EXPECT_TRUE(store.WriteInt("Main", "Distance", 5));
+    EXPECT_TRUE(store.WriteBatch({StoreValue::Text("Main", "Set", "Painful")}));
+    EXPECT_EQ(store.ReadInt("Main", "Distance", 0), 5);
+    EXPECT_TRUE(fs::is_directory(file));
+    EXPECT_TRUE(fs::is_empty(file));
+    EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 1);
+}
+
+TEST_F(IniFileStoreTest, WriteKeepsTheModeAndWritesThroughSymlinks) {
+    const fs::path target = folder.path() / "dotfiles" / "tavrel.conf";
+    WriteFile(target, "[Main]\nSet=Painful\n");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_directories(file.parent_path());
+    const fs::path relative = fs::path("..") / "dotfiles" / "tavrel.conf";
+    fs::create_symlink(relative, file);
+
+    IniFileStore store(file.string());
+    EXPECT_EQ(store.ReadString("Main", "Set", nullptr), "Painful");
+    ASSERT_TRUE(store.WriteInt("Main", "Distance", 9));
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(fs::read_symlink(file), relative);
+    EXPECT_EQ(ReadFile(target), "[Main]\nSet=Painful\nDistance=9\n");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    // Nothing is left beside the target either.
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.parent_path()), {}), 1);
+
+    // A read-only file stays read-only.
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+    ASSERT_TRUE(store.WriteInt("Main", "Distance", 10));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::group_read);
+}
+
+TEST_F(IniFileStoreTest, RandomNamesAndTextsRoundTripAndRandomFilesLoseNothingRead) {
+    std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+    const auto randomText = [&random](std::size_t most, bool nul) {
+        std::string text(random() % (most + 1), ' ');
+        for (char& c : text) {
+            c = static_cast<char>(random() % 256);
+            if (!nul && c == '\0') c = 'z';
+        }
+        return text;
+    };
+    // Each write reaches the disk: a few dozen rounds keep the test quick.
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        fs::remove_all(file.parent_path());
+        std::vector<StoreValue> values;
+        {
+            IniFileStore store(file.string());
+            for (int i = 0; i < 5; ++i) {
+                const std::string section = randomText(6, false);
+                const std::string key = randomText(6, false);
+                const std::string text = randomText(20, false);
+                if (store.WriteString(section.c_str(), key.c_str(), text.c_str())) {
+                    values.push_back(StoreValue::Text(section, key, text));
+                }
+            }
+        }
+        IniFileStore again(file.string());
+        for (const StoreValue& v : values) {
+            // A later write may have replaced it under a name differing in case only.
+            const std::string read = again.ReadString(v.section.c_str(), v.key.c_str(), nullptr);
+            bool later = false;
+            for (const StoreValue& w : values) later = later || (&w > &v && w.key == v.key);
+            if (!later) {
+                EXPECT_EQ(read, v.text);
+            }
+        }
+
+        // A file of random lines: whatever one object read, the file it writes reads the same.
+        std::string content;
+        for (int line = 0; line < 8; ++line) {
+            const int shape = static_cast<int>(random() % 3);
+            content += shape == 0   ? "[" + randomText(5, true) + "]\n"
+                       : shape == 1 ? randomText(4, true) + "=" + randomText(8, true) + "\n"
+                                    : "[S]\n";
+        }
+        WriteFile(file, content);
+        IniFileStore first(file.string());
+        ASSERT_TRUE(first.WriteInt("S", "Mark", 1));
+        const std::string written = ReadFile(file);
+        IniFileStore second(file.string());
+        ASSERT_TRUE(second.WriteInt("S", "Mark", 1));
+        EXPECT_EQ(ReadFile(file), written);
+    }
 }
 
 }  // namespace

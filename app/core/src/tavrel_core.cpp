@@ -7,6 +7,7 @@ TavrelCore::TavrelCore(const CoreRoles& roles) : controller_(roles.monitor) {
     historyWriter_.emplace(*roles.historyFiles);
     // Its failures share the box of every other writer.
     historyRecorder_.emplace(roles.monitor.clock, *historyWriter_, controller_.notice());
+    historyRecorder_->SetLog(roles.monitor.log);
     keepsHistory_ = controller_.AddListener(*historyRecorder_);
 }
 

@@ -70,8 +70,20 @@ MinuteRecord HistoryRecorder::Close() {
 
 bool HistoryRecorder::Deliver(const MinuteRecord& record) {
     // A quiet minute is left out, but it still gives waiting minutes their chance.
+    const std::uint64_t droppedBefore = writer_.dropped();
     const bool written = IsQuietMinute(record) ? writer_.Flush() : writer_.Write(record);
-    if (written) failureTold_ = false;
+    if (written) failureTold_ = failureLogged_ = false;
+    if (log_ != nullptr) {
+        if (!written && !failureLogged_) {
+            failureLogged_ = true;
+            log_->Note("history-write-failed",
+                       "the usage history cannot be written; its minutes wait in memory");
+        }
+        if (writer_.dropped() > droppedBefore) {
+            log_->Note("history-dropped",
+                       "the oldest unwritten minute of the usage history was dropped");
+        }
+    }
     return written;
 }
 
@@ -93,6 +105,9 @@ void HistoryRecorder::OnSample(const Sample& sample) {
 
 void HistoryRecorder::OnSessionEnd(SessionEnd how) {
     const bool written = open_ ? Deliver(Close()) : writer_.Flush();
+    if (!written && log_ != nullptr) {
+        log_->Note("history-lost", "the usage history's unwritten minutes are lost at the end");
+    }
     if (!written && how == SessionEnd::Quit) notice_.Report(kHistoryLostText);
 }
 

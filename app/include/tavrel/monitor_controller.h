@@ -8,6 +8,7 @@
 #include "tavrel/activity_source.h"
 #include "tavrel/alarm_presenter.h"
 #include "tavrel/clock.h"
+#include "tavrel/diagnostics_log.h"
 #include "tavrel/failure_notice.h"
 #include "tavrel/main_window.h"
 #include "tavrel/monitor_settings.h"
@@ -38,6 +39,7 @@ struct MonitorRoles {
     Clock& clock;
     ActivitySource& source;
     SettingsStore& store;
+    DiagnosticsLog* log = nullptr;  // none: nothing is logged
 };
 
 class MonitorController {
@@ -94,6 +96,7 @@ class MonitorController {
     void ShowWindow();
     void Stop();
     void UpdateCaptureStatus();
+    void TellLoadProblem();
 
     MainWindow& window_;
     TickTimer& timer_;
@@ -108,6 +111,9 @@ class MonitorController {
     bool running_ = false;
     bool debugCaptionShows_ = true;  // the button offers "Show Debugging &Info"
     bool noTrayTold_ = false;
+    SettingsStore& store_;
+    DiagnosticsLog* log_;
+    bool loadProblemTold_ = false;
 };
 
 }  // namespace tavrel

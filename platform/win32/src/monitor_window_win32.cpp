@@ -59,9 +59,11 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       appIcon_(
           LoadIconA(Application::instance()->instanceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       historyFolder_(LocalHistoryFolder()),
+      diagnostics_(clock_, historyFolder_.parent_path() / L"tavrel.log"),
       historyFiles_(historyFolder_),
       // Without a folder there is nowhere to keep the minutes: the program runs without them.
-      core_(CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store},
+      core_(CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
+                                   historyFolder_.empty() ? nullptr : &diagnostics_},
                       historyFolder_.empty() ? nullptr : &historyFiles_}),
       historyWindow_(historyFolder_, clock_) {}
 

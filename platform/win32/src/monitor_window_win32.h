@@ -127,6 +127,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     ActivitySource& source_ = ProgramActivitySource();
     DialogTimer timer_{*this, kTimerId, kTimerPeriodMs};
     std::filesystem::path historyFolder_;
+    FileDiagnosticsLog diagnostics_;  // beside the history folder; unused without it
     DirectoryHistoryFiles historyFiles_;
     // Built last from the roles above, so that every event can go to it.
     TavrelCore core_;

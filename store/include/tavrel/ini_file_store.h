@@ -22,11 +22,16 @@ namespace tavrel {
 // the spelling of their first write. Lines that are not a section, a key=value pair or a
 // value of a known form are skipped; comments do not survive a write.
 //
-// The file is read once, when the object is made. Every write rewrites the whole file
-// atomically: a temporary file in the same folder, flushed, then renamed over the old one,
-// so that a crash leaves the old file or the new one and never half of either. The folder is
-// made when missing. A write that cannot reach the disk returns false and changes nothing,
-// in memory or on disk.
+// The file is read once, when the object is made. A UTF-8 byte-order mark before it and a CR
+// before each line's end are skipped; a line whose names or unquoted value hold a control
+// character is skipped alone. A file that exists but cannot be read is never written: the
+// store then starts empty, keeps its writes in memory and says why in LoadProblem.
+//
+// Every write rewrites the whole file durably: a temporary file in the folder of the file's
+// target (through symlinks, which stay), flushed to the disk with the old file's mode, renamed
+// over the old one, then the folder flushed; a crash leaves the old file or the new one and
+// never half of either. The folder is made when missing. A write that cannot reach the disk
+// returns false and changes nothing, in memory or on disk.
 class IniFileStore : public SettingsStore {
   public:
     explicit IniFileStore(std::string path);
@@ -36,6 +41,7 @@ class IniFileStore : public SettingsStore {
     bool WriteInt(const char* section, const char* key, std::int32_t value) override;
     bool WriteString(const char* section, const char* key, const char* value) override;
     bool WriteBatch(const std::vector<StoreValue>& values) override;
+    std::string LoadProblem() const override { return loadProblem_; }
 
     const std::string& path() const { return path_; }
 
@@ -58,15 +64,17 @@ class IniFileStore : public SettingsStore {
     };
 
     void Load();
+    void LoadLine(const std::string& line, Section*& current);
     bool Write(const char* section, const char* key, const std::string& raw);
     static void Put(std::vector<Section>& sections, const std::string& section,
                     const std::string& key, const std::string& raw);
     const Entry* Find(const char* section, const char* key) const;
     std::string Serialize(const std::vector<Section>& sections) const;
-    bool Save(const std::string& content) const;
+    bool Commit(std::vector<Section> next);
 
     std::string path_;
     std::vector<Section> sections_;  // in the order of the file, then of first writes
+    std::string loadProblem_;
 };
 
 // $XDG_CONFIG_HOME/ZKV/Tavrel.conf, or ~/.config/ZKV/Tavrel.conf when XDG_CONFIG_HOME is

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "tavrel/clock.h"
+#include "tavrel/diagnostics_log.h"
 #include "tavrel/failure_notice.h"
 #include "tavrel/history_writer.h"
 #include "tavrel/minute_record.h"
@@ -25,6 +26,9 @@ class HistoryRecorder final : public SampleListener {
     HistoryRecorder(Clock& clock, HistoryWriter& writer, FailureNotice& notice);
     HistoryRecorder(const HistoryRecorder&) = delete;
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
+
+    // Where failed and dropped writes are noted; none by default. Outlives the recorder.
+    void SetLog(DiagnosticsLog* log) { log_ = log; }
 
     void OnSample(const Sample& sample) override;
     // Writes the open minute and whatever waits. At Quit a failure is told (those minutes are
@@ -53,6 +57,8 @@ class HistoryRecorder final : public SampleListener {
     SystemTime openUtc_{};  // the UTC reading that opened the minute
     OpenMinute sums_{};
     bool failureTold_ = false;  // until a write succeeds again
+    DiagnosticsLog* log_ = nullptr;
+    bool failureLogged_ = false;  // until a write succeeds again
 };
 
 }  // namespace tavrel

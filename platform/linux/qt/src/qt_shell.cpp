@@ -35,6 +35,8 @@ QtShell::QtShell(SessionKind session)
       xRecord_(DoubleClickMs(), QGuiApplication::styleHints()->mouseDoubleClickDistance()),
       service_(DoubleClickMs()),
       source_(session, xRecord_, service_),
+      diagnostics_(clock_,
+                   XdgDiagnosticsLogPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
       historyFolder_(XdgHistoryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))),
       historyFiles_(historyFolder_),
       history_(clock_, historyFolder_),
@@ -45,8 +47,9 @@ QtShell::QtShell(SessionKind session)
           [this] { controller().OnQuit(); },
           [this] { OpenHistory(); },
       }),
-      core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_},
-                      &historyFiles_}),
+      core_(CoreRoles{
+          MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_, &diagnostics_},
+          &historyFiles_}),
       sessionEnd_([this] {
           controller().OnSessionEnd();
           window_.AllowClose();

@@ -45,6 +45,7 @@ class QtShell {
     InputdActivitySource service_;
     PickingActivitySource source_;
     SystemClock clock_;
+    FileDiagnosticsLog diagnostics_;
     TickTimerQt timer_;
     MonitorWindow window_;
     std::filesystem::path historyFolder_;

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QFile>
@@ -58,6 +59,13 @@ void TestDump::Write() {
         readouts.insert(window_.readout(i)->objectName(), window_.readout(i)->text());
     }
     const QWidget* focus = QApplication::focusWidget();
+    // The message boxes open now, so that a test can read what the program told the user.
+    QJsonArray boxes;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const auto* box = qobject_cast<QMessageBox*>(widget);
+        if (box == nullptr || !box->isVisible()) continue;
+        boxes.append(QJsonObject{{"text", box->text()}, {"id", QString::number(box->winId())}});
+    }
     const QJsonObject dump{
         {"serial", ++serial_},
         {"pid", static_cast<qint64>(QCoreApplication::applicationPid())},
@@ -71,6 +79,7 @@ void TestDump::Write() {
                                {"rect", ScreenRect(window_)},
                                {"focus", focus != nullptr ? focus->objectName() : QString()}}},
         {"fields", fields},
+        {"boxes", boxes},
         {"readouts", readouts},
         {"notice", QJsonObject{{"text", window_.notice()->text()},
                                {"visible", window_.notice()->isVisible()}}},
