@@ -28,7 +28,7 @@ THRESHOLD, QUIT, TICKS, CLICKS, TOTAL_KEYS, TOTAL_DISTANCE = (
     IDS["IDC_TOTAL_KEYS"], IDS["IDC_TOTAL_DISTANCE"])
 IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE, HISTORY_COMMAND = 2, 0x112, 0xF020, 0x20
 # The History window's controls.
-THIRTY_DAYS, PREVIOUS, RANGE, TOTALS, PLOT = 2002, 2003, 2007, 2008, 2009
+THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
 HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
 # The tray menu: Show, History..., About..., Quit.
 TRAY_ITEMS, TRAY_HISTORY = 4, 1
@@ -292,6 +292,27 @@ class HistoryTest(unittest.TestCase):
         history.ask("wait-visible 5000")
         self.probe.ask(f"click {QUIT}")
         self.assertEqual(self.app.wait(10), 0)
+
+    def test_a_month_that_cannot_be_read_is_reported_until_it_can(self):
+        today = datetime.date.today()
+        # A folder by this month's file name: listed, and never readable.
+        blocked = os.path.join(self.folder, today.strftime("%Y-%m") + ".csv")
+        os.makedirs(blocked)
+        self.start()
+        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        history = self.history()
+        history.ask("wait-visible 5000")
+        range_text, totals = self.wait_read(history)
+        self.assertTrue(range_text.endswith(today.isoformat()), range_text)
+        self.assertEqual(totals, "Can't read the usage history.")
+        panels, colours = self.panel_colours(history)
+        self.assertEqual(panels, [], "no chart of a failed read")
+
+        os.rmdir(blocked)
+        history.ask(f"click {TODAY}")
+        wait_until(lambda: history.texts(TOTALS)[0].startswith("Keys "), 5,
+                   "the totals once the month is readable")
+        self.assertTrue(history.texts(RANGE)[0].endswith(today.isoformat()))
 
 
 def main():

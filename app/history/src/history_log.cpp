@@ -124,7 +124,10 @@ HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const His
             log.cancelled = true;
             break;
         }
-        if (!files.Read(month, text)) continue;
+        if (!files.Read(month, text)) {
+            log.failed = true;  // listed, so it is there: unreadable, or a folder by that name
+            continue;
+        }
         // Room for every month at the size of the first saves copying a year over and over.
         if (log.minutes.empty()) log.minutes.reserve(text.size() / 40 * months.size());
         const std::size_t start = log.minutes.size();
@@ -158,20 +161,38 @@ DayDetail BuildDayDetail(const HistoryLog& log, const LocalDate& date) {
     return detail;
 }
 
+namespace {
+
+// Adds each minute of `days` days ending with `last` to the totals `into` picks for its day
+// (0 for the first).
+template <typename Into>
+void AddRange(const HistoryLog& log, const LocalDate& last, int days, Into into) {
+    const std::int64_t firstKey = KeyOf(AddDays(last, 1 - days));
+    const std::int64_t endKey = firstKey + days * kMinutesPerDay;
+    const std::vector<HistoryMinute>& minutes = log.minutes;
+    for (std::size_t i = FirstAtOrAfter(minutes, firstKey);
+         i < minutes.size() && minutes[i].key < endKey; ++i) {
+        AddToDay(into(static_cast<std::size_t>((minutes[i].key - firstKey) / kMinutesPerDay)),
+                 minutes, i);
+    }
+}
+
+}  // namespace
+
 std::vector<DayTotals> BuildDailyTotals(const HistoryLog& log, const LocalDate& last, int days) {
     std::vector<DayTotals> totals(static_cast<std::size_t>(std::max(days, 0)));
     if (totals.empty()) return totals;
     const LocalDate first = AddDays(last, 1 - days);
     for (int d = 0; d < days; ++d) totals[static_cast<std::size_t>(d)].date = AddDays(first, d);
-    const std::int64_t firstKey = KeyOf(first);
-    const std::int64_t endKey = firstKey + days * kMinutesPerDay;
-    const std::vector<HistoryMinute>& minutes = log.minutes;
-    for (std::size_t i = FirstAtOrAfter(minutes, firstKey);
-         i < minutes.size() && minutes[i].key < endKey; ++i) {
-        const auto day = static_cast<std::size_t>((minutes[i].key - firstKey) / kMinutesPerDay);
-        AddToDay(totals[day], minutes, i);
-    }
+    AddRange(log, last, days, [&totals](std::size_t day) -> DayTotals& { return totals[day]; });
     return totals;
+}
+
+DayTotals BuildRangeTotals(const HistoryLog& log, const LocalDate& last, int days) {
+    DayTotals total;
+    total.date = last;
+    if (days > 0) AddRange(log, last, days, [&total](std::size_t) -> DayTotals& { return total; });
+    return total;
 }
 
 }  // namespace tavrel

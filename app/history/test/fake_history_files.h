@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ namespace tavrel::testing {
 class FakeHistoryFiles final : public HistoryFiles {
   public:
     std::map<HistoryMonth, std::string> files;
-    bool failing = false;             // nothing is written
-    std::size_t roomLeft = SIZE_MAX;  // bytes the disk takes before it is full
+    bool failing = false;               // nothing is written
+    std::size_t roomLeft = SIZE_MAX;    // bytes the disk takes before it is full
+    std::set<HistoryMonth> unreadable;  // listed, but their reads fail
     int appends = 0;
 
     std::size_t Append(const HistoryMonth& month, std::string_view lines) override {
@@ -30,7 +32,7 @@ class FakeHistoryFiles final : public HistoryFiles {
     }
     bool Read(const HistoryMonth& month, std::string& text) override {
         const auto it = files.find(month);
-        if (it == files.end()) return false;
+        if (it == files.end() || unreadable.count(month) != 0) return false;
         text = it->second;
         return true;
     }

@@ -107,6 +107,19 @@ TEST_F(DirectoryTest, AFolderThatCannotBeMadeKeepsTheMinutesUntilItCan) {
     EXPECT_EQ(log.minutes[0].keys + log.minutes[1].keys + log.minutes[2].keys, 6);
 }
 
+TEST_F(DirectoryTest, AMonthThatCannotBeReadFailsTheReadButNotTheOtherMonths) {
+    ASSERT_TRUE(writer.Write(Minute({2024, 5, 10}, 12, 0, 0, 4)));
+    // A folder where the June file should be: listed, never readable, whoever the user is.
+    fs::create_directories(folder / "2024-06.csv");
+    HistoryLog log = ReadHistory(files, {2024, 5}, {2024, 6});
+    EXPECT_TRUE(log.failed);
+    ASSERT_EQ(log.minutes.size(), 1u);
+    EXPECT_EQ(log.minutes[0].keys, 4);
+    EXPECT_FALSE(ReadHistory(files, {2024, 5}, {2024, 5}).failed) << "June not asked for";
+    fs::remove(folder / "2024-06.csv");
+    EXPECT_FALSE(ReadHistory(files, {2024, 5}, {2024, 6}).failed);
+}
+
 // A C++ locale that writes 1234567 as "1.234.567" and 1.5 as "1,5".
 struct CommaPunct : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }

@@ -6,33 +6,13 @@
 #include <windows.h>
 
 #include <atomic>
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <thread>
-#include <vector>
 
-#include "tavrel/history_log.h"
+#include "tavrel/history_query.h"
 
 namespace tavrel::win32 {
-
-enum class HistoryView { Day, ThirtyDays };
-
-constexpr int kThirtyDays = 30;
-
-struct HistoryRequest {
-    HistoryView view = HistoryView::Day;
-    LocalDate date;  // the day shown, or the last of the thirty
-};
-
-// What one read found. Posted on the heap: the receiving window owns it from then on.
-struct HistoryResult {
-    std::uint64_t generation = 0;
-    HistoryRequest request;
-    DayDetail day;                // the Day view's figures
-    std::vector<DayTotals> days;  // the 30-day view's, oldest first
-    bool failed = false;          // the files could not be read (out of memory, say)
-};
 
 class HistoryLoader {
   public:
@@ -42,23 +22,21 @@ class HistoryLoader {
     HistoryLoader(const HistoryLoader&) = delete;
     HistoryLoader& operator=(const HistoryLoader&) = delete;
 
-    // Starts reading for the request; a read still under way is cancelled first.
-    void Load(HWND target, const HistoryRequest& request);
+    // Starts reading for the query; a read still under way is cancelled first.
+    void Load(HWND target, const HistoryQuery& query);
     // Stops the read under way and waits for its thread: at most the rest of one month file.
     void Cancel();
-    // Takes the result a message carries; null when a later request has made it stale.
-    std::unique_ptr<HistoryResult> Take(LPARAM lParam);
+    // Takes the result a message carries (posted on the heap: the window owns it from then
+    // on). Whether it is still wanted is the browser's to say.
+    static std::unique_ptr<HistoryResult> Take(LPARAM lParam);
     // Deletes the results that are still queued for a window about to go.
     void DropQueued(HWND target) const;
-    bool busy() const { return busy_; }
 
   private:
     std::filesystem::path folder_;
     UINT message_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
-    std::uint64_t generation_ = 0;
-    bool busy_ = false;  // a request whose result has not come back yet
 };
 
 }  // namespace tavrel::win32

@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <system_error>
 
 #include "plot_painter_win32.h"
@@ -31,36 +30,6 @@ double ScreenDpi() {
     const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
     ReleaseDC(nullptr, dc);
     return dpi;
-}
-
-std::wstring DateText(const LocalDate& date) {
-    wchar_t text[16];
-    wsprintfW(text, L"%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
-std::wstring WeekdayText(const LocalDate& date) {
-    static const wchar_t* const kNames[] = {L"Thursday", L"Friday",  L"Saturday", L"Sunday",
-                                            L"Monday",   L"Tuesday", L"Wednesday"};
-    const std::int32_t number = DayNumber(date);  // day 0 was a Thursday
-    return kNames[((number % 7) + 7) % 7];
-}
-
-DayTotals SumOfDays(const std::vector<DayTotals>& days) {
-    DayTotals sum;
-    if (!days.empty()) sum.date = days.back().date;
-    for (const DayTotals& d : days) {
-        sum.keys += d.keys;
-        sum.clicks += d.clicks;
-        sum.doubleClicks += d.doubleClicks;
-        sum.movePx += d.movePx;
-        sum.dragPx += d.dragPx;
-        sum.painMax = std::max(sum.painMax, d.painMax);
-        sum.alarms += d.alarms;
-        sum.alarmTicks += d.alarmTicks;
-        sum.activeMinutes += d.activeMinutes;
-    }
-    return sum;
 }
 
 std::wstring WindowsLines(const std::string& text) {

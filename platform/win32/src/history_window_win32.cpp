@@ -12,7 +12,6 @@
 #include "history_texts_win32.h"
 #include "plot_painter_win32.h"
 #include "resource.h"
-#include "tavrel/history_views.h"
 
 namespace tavrel::win32 {
 
@@ -50,7 +49,7 @@ constexpr ButtonSpec kButtons[] = {
 }  // namespace
 
 HistoryWindow::HistoryWindow(std::filesystem::path folder, Clock& clock)
-    : folder_(std::move(folder)), clock_(clock), loader_(folder_, kLoadedMessage) {}
+    : folder_(std::move(folder)), loader_(folder_, kLoadedMessage), browser_(clock) {}
 
 HistoryWindow::~HistoryWindow() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -79,14 +78,13 @@ bool HistoryWindow::RegisterClasses(HINSTANCE instance) {
 
 void HistoryWindow::Open() {
     if (hwnd_ == nullptr) {
-        wanted_ = {HistoryView::Day, Today()};
         if (!Create()) return;
     } else if (IsIconic(hwnd_)) {
         ShowWindow(hwnd_, SW_RESTORE);
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
-    Request(wanted_.view, wanted_.date);
+    Request(browser_.Open());
 }
 
 bool HistoryWindow::Create() {
@@ -255,26 +253,21 @@ LRESULT CALLBACK HistoryWindow::PlotProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 void HistoryWindow::OnCommand(int id) {
-    const int step = wanted_.view == HistoryView::Day ? 1 : kThirtyDays;
     switch (id) {
         case kHistoryDayButton:
-            Request(HistoryView::Day, wanted_.date);
+            Request(browser_.ShowView(HistoryView::Day));
             break;
         case kHistoryThirtyDaysButton:
-            Request(HistoryView::ThirtyDays, wanted_.date);
+            Request(browser_.ShowView(HistoryView::ThirtyDays));
             break;
         case kHistoryPreviousButton:
-            Request(wanted_.view, AddDays(wanted_.date, -step));
+            Request(browser_.Step(-1));
             break;
-        case kHistoryNextButton: {
-            const LocalDate today = Today();
-            LocalDate next = AddDays(wanted_.date, step);
-            if (DayNumber(next) > DayNumber(today)) next = today;
-            Request(wanted_.view, next);
+        case kHistoryNextButton:
+            Request(browser_.Step(+1));
             break;
-        }
         case kHistoryTodayButton:
-            Request(wanted_.view, Today());
+            Request(browser_.GoToday());
             break;
         case kHistoryOpenFolderButton:
             OpenFolder();
@@ -287,22 +280,15 @@ void HistoryWindow::OnCommand(int id) {
     }
 }
 
-void HistoryWindow::Request(HistoryView view, const LocalDate& date) {
-    wanted_ = {view, date};
-    haveFigures_ = false;
-    failed_ = false;
-    loader_.Load(hwnd_, wanted_);
+void HistoryWindow::Request(const HistoryQuery& query) {
+    loader_.Load(hwnd_, query);
     ShowTexts();
     Rebuild();
 }
 
 void HistoryWindow::OnLoaded(LPARAM lParam) {
-    std::unique_ptr<HistoryResult> result = loader_.Take(lParam);
-    if (!result) return;  // a later request is on its way
-    failed_ = result->failed;
-    day_ = std::move(result->day);
-    days_ = std::move(result->days);
-    haveFigures_ = true;
+    const std::unique_ptr<HistoryResult> result = HistoryLoader::Take(lParam);
+    if (!result || !browser_.Accept(*result)) return;  // a later query is on its way
     ShowTexts();
     Rebuild();
 }
@@ -311,46 +297,27 @@ void HistoryWindow::OnDestroy() {
     // The read is of no use any more; what it has posted must not leak.
     loader_.Cancel();
     loader_.DropQueued(hwnd_);
+    browser_.Close();
     if (keyboardFilter_ != nullptr) UnhookWindowsHookEx(keyboardFilter_);
     keyboardFilter_ = nullptr;
     keyboardTarget_ = nullptr;
 }
 
 void HistoryWindow::ShowTexts() {
-    const bool day = wanted_.view == HistoryView::Day;
+    const bool day = browser_.view() == HistoryView::Day;
     CheckDlgButton(hwnd_, kHistoryDayButton, day ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(hwnd_, kHistoryThirtyDaysButton, day ? BST_UNCHECKED : BST_CHECKED);
-    EnableWindow(GetDlgItem(hwnd_, kHistoryNextButton),
-                 DayNumber(wanted_.date) < DayNumber(Today()));
-    std::wstring range =
-        day ? WeekdayText(wanted_.date) + L" " + DateText(wanted_.date)
-            : DateText(AddDays(wanted_.date, 1 - kThirtyDays)) + L" to " + DateText(wanted_.date);
-    std::wstring totals;
-    if (!haveFigures_) {
-        range += L" (reading...)";
-    } else if (failed_) {
-        totals = L"Can't read the usage history.";
-    } else {
-        const DayTotals sum = day ? day_.totals : SumOfDays(days_);
-        totals = WindowsLines(DayTotalsText(sum, ScreenDpi()));
-    }
-    SetDlgItemTextW(hwnd_, kHistoryRangeText, range.c_str());
-    SetDlgItemTextW(hwnd_, kHistoryTotalsText, totals.c_str());
+    EnableWindow(GetDlgItem(hwnd_, kHistoryNextButton), browser_.canStepForward());
+    SetDlgItemTextW(hwnd_, kHistoryRangeText, Widen(browser_.Heading()).c_str());
+    SetDlgItemTextW(hwnd_, kHistoryTotalsText,
+                    WindowsLines(browser_.TotalsText(ScreenDpi())).c_str());
 }
 
 void HistoryWindow::Rebuild() {
     if (plot_ == nullptr) return;
     RECT client;
     GetClientRect(plot_, &client);
-    const PlotSize size{client.right * 96.0 / dpi_, client.bottom * 96.0 / dpi_};
-    if (!haveFigures_) {
-        scene_ = PlotScene{};  // the last figures would belong to another day
-        scene_.size = size;
-    } else if (wanted_.view == HistoryView::Day) {
-        scene_ = BuildDayView(day_, size);
-    } else {
-        scene_ = BuildMonthView(days_, size);
-    }
+    scene_ = browser_.Scene({client.right * 96.0 / dpi_, client.bottom * 96.0 / dpi_});
     InvalidateRect(plot_, nullptr, FALSE);
 }
 
@@ -384,11 +351,6 @@ void HistoryWindow::OpenFolder() {
         const std::wstring text = L"Can't open the folder " + folder_.wstring();
         MessageBoxW(hwnd_, text.c_str(), kHistoryWindowTitle, MB_OK | MB_ICONWARNING);
     }
-}
-
-LocalDate HistoryWindow::Today() {
-    const SystemTime now = clock_.LocalNow().time;
-    return {now.year, now.month, now.day};
 }
 
 }  // namespace tavrel::win32

@@ -7,12 +7,10 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "handles_win32.h"
 #include "history_loader_win32.h"
-#include "tavrel/clock.h"
-#include "tavrel/plot_scene.h"
+#include "tavrel/history_browser.h"
 
 namespace tavrel::win32 {
 
@@ -61,17 +59,16 @@ class HistoryWindow {
     void Layout();
     void OnDpiChanged(UINT dpi, const RECT* suggested);
     void PaintPlot(HWND plot);
-    void Request(HistoryView view, const LocalDate& date);
+    void Request(const HistoryQuery& query);
     // Builds the scene for the plot's size from the figures there are.
     void Rebuild();
     void ShowTexts();
     void OpenFolder();
-    LocalDate Today();
     int Px(double units) const;
 
     std::filesystem::path folder_;
-    Clock& clock_;
     HistoryLoader loader_;
+    HistoryBrowser browser_;
     HWND hwnd_ = nullptr;
     HWND plot_ = nullptr;
     HHOOK keyboardFilter_ = nullptr;
@@ -79,12 +76,7 @@ class HistoryWindow {
     GdiObject<HFONT> font_;
     std::wstring face_;
     double dpi_ = 96;
-    int lineHeight_ = 16;       // of the window's font, in pixels
-    HistoryRequest wanted_;     // being read, or shown once read
-    bool haveFigures_ = false;  // day_ or days_ hold the figures of wanted_
-    bool failed_ = false;
-    DayDetail day_;
-    std::vector<DayTotals> days_;
+    int lineHeight_ = 16;  // of the window's font, in pixels
     PlotScene scene_;
 };
 

@@ -25,6 +25,7 @@ struct HistoryMinute {
 struct HistoryLog {
     std::vector<HistoryMinute> minutes;  // by key, each key once
     bool cancelled = false;              // reading stopped early: minutes is incomplete
+    bool failed = false;                 // a month that has a file could not be read
 };
 
 // Adds the well-formed lines of one month file to `out`, in file order. The last line counts
@@ -36,7 +37,7 @@ void MergeMinutes(std::vector<HistoryMinute>& minutes);
 
 // Reads the months from `first` to `last` that have a file. A plain function a shell can run
 // on a worker thread over its own HistoryFiles; `cancel` (may be null) is looked at between
-// files.
+// files. A listed month whose file cannot be read marks the log failed; the rest is read.
 HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
                        const std::atomic<bool>* cancel = nullptr);
 
@@ -67,5 +68,7 @@ struct DayDetail {
 DayDetail BuildDayDetail(const HistoryLog& log, const LocalDate& date);
 // `days` days ending with `last`, oldest first; a day without lines has zero totals.
 std::vector<DayTotals> BuildDailyTotals(const HistoryLog& log, const LocalDate& last, int days);
+// The same days as one: their sums, the highest peak, the alarms that start within them.
+DayTotals BuildRangeTotals(const HistoryLog& log, const LocalDate& last, int days);
 
 }  // namespace tavrel

@@ -6,30 +6,12 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
-#include <vector>
 
 #include <QObject>
 
-#include "tavrel/history_calendar.h"
-#include "tavrel/history_log.h"
+#include "tavrel/history_query.h"
 
 namespace tavrel::linux_qt {
-
-constexpr int kHistoryDays = 30;
-
-enum class HistoryView { Day, ThirtyDays };
-
-struct HistoryQuery {
-    HistoryView view = HistoryView::Day;
-    LocalDate date;  // the day shown, or the last of the thirty
-};
-
-struct HistoryResult {
-    HistoryQuery query;
-    DayDetail day;                // the Day view's
-    std::vector<DayTotals> days;  // the 30-day view's, oldest first
-    double readMs = 0;            // reading and summing, on the worker
-};
 
 class HistoryLoader final : public QObject {
     Q_OBJECT
@@ -44,15 +26,14 @@ class HistoryLoader final : public QObject {
     void Request(const HistoryQuery& query);
     // Stops a read under way; nothing is answered.
     void Cancel();
-    bool busy() const { return running_ || waiting_; }
 
   signals:
     // On the GUI thread.
-    void loaded(const tavrel::linux_qt::HistoryResult& result);
+    void loaded(const tavrel::HistoryResult& result);
 
   private:
     void StartNext();
-    void Finished(const std::shared_ptr<HistoryResult>& result, bool cancelled);
+    void Finished(const std::shared_ptr<HistoryResult>& result);
 
     std::filesystem::path folder_;
     std::thread worker_;

@@ -59,18 +59,22 @@ void HistoryTestDump::Write() {
                                                    {"checked", b.isChecked()},
                                                    {"rect", ScreenRect(b, QRectF(b.rect()))}});
     }
+    const HistoryBrowser& browser = window_.browser();
+    const char* const kViews[] = {"day", "30days"};
     const QJsonObject dump{
         {"serial", ++serial_},
         {"visible", window_.isVisible()},
         {"id", QString::number(window_.winId())},
         {"rect", ScreenRect(window_, QRectF(window_.rect()))},
-        {"view", window_.view() == HistoryView::Day ? "day" : "30days"},
-        {"date", DateText(window_.date())},
-        {"loading", window_.loading()},
-        {"loaded", window_.hasResult()},
-        {"shownView", window_.shownQuery().view == HistoryView::Day ? "day" : "30days"},
-        {"shownDate", DateText(window_.shownQuery().date)},
-        {"readMs", window_.lastReadMs()},
+        {"view", kViews[static_cast<int>(browser.view())]},
+        {"date", DateText(browser.date())},
+        {"loading", browser.reading()},
+        {"loaded", browser.hasResult()},
+        {"failed", browser.failed()},
+        {"shownView", kViews[static_cast<int>(browser.shown().query.view)]},
+        {"shownDate", DateText(browser.shown().query.date)},
+        {"readMs", browser.shown().readMs},
+        {"heading", window_.heading().text()},
         {"totals", window_.totals().text()},
         {"panels", panels},
         {"polylines", static_cast<int>(scene.polylines.size())},

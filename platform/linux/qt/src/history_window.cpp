@@ -2,12 +2,11 @@
 
 #include <system_error>
 
-#include <QDate>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -15,25 +14,11 @@
 #include <QVBoxLayout>
 
 #include "plot_view.h"
-#include "tavrel/history_views.h"
 
 namespace tavrel::linux_qt {
 
-namespace {
-
-QDate ToQDate(const LocalDate& date) {
-    return QDate(date.year, date.month, date.day);
-}
-
-int Compare(const LocalDate& a, const LocalDate& b) {
-    const std::int32_t da = DayNumber(a), db = DayNumber(b);
-    return da < db ? -1 : da > db ? 1 : 0;
-}
-
-}  // namespace
-
 HistoryWindow::HistoryWindow(Clock& clock, std::filesystem::path folder)
-    : QWidget(nullptr, Qt::Window), clock_(clock), folder_(folder), loader_(std::move(folder)) {
+    : QWidget(nullptr, Qt::Window), folder_(folder), loader_(std::move(folder)), browser_(clock) {
     setWindowTitle(QStringLiteral("Tavrel History"));
     setObjectName(QStringLiteral("history"));
     Build();
@@ -58,12 +43,15 @@ void HistoryWindow::Build() {
     buttons_[kDayButton]->setCheckable(true);
     buttons_[kThirtyDaysButton]->setCheckable(true);
     connect(buttons_[kDayButton], &QPushButton::clicked, this,
-            [this] { SetView(HistoryView::Day); });
+            [this] { Load(browser_.ShowView(HistoryView::Day)); });
     connect(buttons_[kThirtyDaysButton], &QPushButton::clicked, this,
-            [this] { SetView(HistoryView::ThirtyDays); });
-    connect(buttons_[kPreviousButton], &QPushButton::clicked, this, [this] { Step(-1); });
-    connect(buttons_[kNextButton], &QPushButton::clicked, this, [this] { Step(1); });
-    connect(buttons_[kTodayButton], &QPushButton::clicked, this, &HistoryWindow::GoToday);
+            [this] { Load(browser_.ShowView(HistoryView::ThirtyDays)); });
+    connect(buttons_[kPreviousButton], &QPushButton::clicked, this,
+            [this] { Load(browser_.Step(-1)); });
+    connect(buttons_[kNextButton], &QPushButton::clicked, this,
+            [this] { Load(browser_.Step(+1)); });
+    connect(buttons_[kTodayButton], &QPushButton::clicked, this,
+            [this] { Load(browser_.GoToday()); });
     connect(buttons_[kOpenFolderButton], &QPushButton::clicked, this, &HistoryWindow::OpenFolder);
 
     heading_ = new QLabel(this);
@@ -72,6 +60,7 @@ void HistoryWindow::Build() {
     bold.setBold(true);
     heading_->setFont(bold);
     plot_ = new PlotView(this);
+    plot_->SetBuilder([this](PlotSize size) { return browser_.Scene(size); });
     totals_ = new QLabel(this);
     totals_->setObjectName(QStringLiteral("totals"));
     totals_->setTextFormat(Qt::PlainText);
@@ -88,44 +77,16 @@ void HistoryWindow::Build() {
     resize(860, 660);
 }
 
-LocalDate HistoryWindow::Today() {
-    const SystemTime now = clock_.LocalNow().time;
-    return LocalDate{now.year, now.month, now.day};
-}
-
 void HistoryWindow::Open() {
-    if (!opened_) {
-        opened_ = true;
-        query_ = HistoryQuery{HistoryView::Day, Today()};
-    }
     show();
     raise();
     activateWindow();
-    Load();
+    Load(browser_.Open());
 }
 
-void HistoryWindow::Load() {
-    loader_.Request(query_);
+void HistoryWindow::Load(const HistoryQuery& query) {
+    loader_.Request(query);
     UpdateControls();
-}
-
-void HistoryWindow::SetView(HistoryView view) {
-    query_.view = view;
-    Load();
-}
-
-void HistoryWindow::Step(int direction) {
-    const int days = query_.view == HistoryView::Day ? 1 : kHistoryDays;
-    const LocalDate today = Today();
-    query_.date = AddDays(query_.date, direction * days);
-    // The future has no history: a step past today stops at it.
-    if (Compare(query_.date, today) > 0) query_.date = today;
-    Load();
-}
-
-void HistoryWindow::GoToday() {
-    query_.date = Today();
-    Load();
 }
 
 void HistoryWindow::OpenFolder() {
@@ -140,39 +101,21 @@ void HistoryWindow::OpenFolder() {
 }
 
 void HistoryWindow::Show(const HistoryResult& result) {
-    shown_ = result;
-    hasResult_ = true;
-    lastReadMs_ = result.readMs;
-    if (result.query.view == HistoryView::Day) {
-        const DayDetail& day = shown_.day;
-        plot_->SetBuilder([&day](PlotSize size) { return BuildDayView(day, size); });
-        const QScreen* where = screen();
-        const double dpi = countsPerInch_ > 0 ? countsPerInch_
-                           : where != nullptr ? where->physicalDotsPerInch()
-                                              : 0;
-        totals_->setText(QString::fromStdString(DayTotalsText(day.totals, dpi)));
-    } else {
-        const std::vector<DayTotals>& days = shown_.days;
-        plot_->SetBuilder([&days](PlotSize size) { return BuildMonthView(days, size); });
-        totals_->clear();
-    }
-    UpdateControls();
+    if (browser_.Accept(result)) UpdateControls();
 }
 
 void HistoryWindow::UpdateControls() {
-    const bool day = query_.view == HistoryView::Day;
+    const bool day = browser_.view() == HistoryView::Day;
     buttons_[kDayButton]->setChecked(day);
     buttons_[kThirtyDaysButton]->setChecked(!day);
-    buttons_[kNextButton]->setEnabled(Compare(query_.date, Today()) < 0);
-    const QLocale locale;
-    const QDate last = ToQDate(query_.date);
-    QString text =
-        day ? locale.toString(last, QLocale::LongFormat)
-            : QStringLiteral("%1 to %2")
-                  .arg(locale.toString(last.addDays(1 - kHistoryDays), QLocale::ShortFormat),
-                       locale.toString(last, QLocale::ShortFormat));
-    if (loader_.busy()) text += QStringLiteral("  (reading...)");
-    heading_->setText(text);
+    buttons_[kNextButton]->setEnabled(browser_.canStepForward());
+    heading_->setText(QString::fromStdString(browser_.Heading()));
+    const QScreen* where = screen();
+    const double dpi = countsPerInch_ > 0 ? countsPerInch_
+                       : where != nullptr ? where->physicalDotsPerInch()
+                                          : 0;
+    totals_->setText(QString::fromStdString(browser_.TotalsText(dpi)));
+    plot_->Rebuild();
     emit changed();
 }
 
@@ -182,10 +125,16 @@ void HistoryWindow::showEvent(QShowEvent* event) {
 }
 
 void HistoryWindow::hideEvent(QHideEvent* event) {
-    // Nobody is looking: a read under way stops at its next file.
-    loader_.Cancel();
     QWidget::hideEvent(event);
-    UpdateControls();
+    emit changed();
+}
+
+void HistoryWindow::closeEvent(QCloseEvent* event) {
+    // Nobody is looking: a read under way stops at its next file, and the window opens at
+    // today the next time.
+    loader_.Cancel();
+    browser_.Close();
+    QWidget::closeEvent(event);
 }
 
 void HistoryWindow::keyPressEvent(QKeyEvent* event) {
@@ -194,13 +143,13 @@ void HistoryWindow::keyPressEvent(QKeyEvent* event) {
             close();
             return;
         case Qt::Key_Left:
-            Step(-1);
+            Load(browser_.Step(-1));
             return;
         case Qt::Key_Right:
-            if (buttons_[kNextButton]->isEnabled()) Step(1);
+            if (browser_.canStepForward()) Load(browser_.Step(+1));
             return;
         case Qt::Key_Home:
-            GoToday();
+            Load(browser_.GoToday());
             return;
         default:
             QWidget::keyPressEvent(event);

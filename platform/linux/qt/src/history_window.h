@@ -8,7 +8,7 @@
 #include <QWidget>
 
 #include "history_loader.h"
-#include "tavrel/clock.h"
+#include "tavrel/history_browser.h"
 
 class QLabel;
 class QPushButton;
@@ -41,13 +41,9 @@ class HistoryWindow final : public QWidget {
     void SetCountsPerInch(double countsPerInch) { countsPerInch_ = countsPerInch; }
 
     // What the test hook reads back.
-    HistoryView view() const { return query_.view; }
-    const LocalDate& date() const { return query_.date; }
-    bool loading() const { return loader_.busy(); }
-    bool hasResult() const { return hasResult_; }
-    const HistoryQuery& shownQuery() const { return shown_.query; }
-    double lastReadMs() const { return lastReadMs_; }
+    const HistoryBrowser& browser() const { return browser_; }
     const PlotView& plot() const { return *plot_; }
+    const QLabel& heading() const { return *heading_; }
     const QLabel& totals() const { return *totals_; }
     QPushButton* button(HistoryButton which) const { return buttons_[which]; }
 
@@ -56,29 +52,21 @@ class HistoryWindow final : public QWidget {
     void changed();
 
   protected:
+    void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Build();
-    void Load();
+    void Load(const HistoryQuery& query);
     void Show(const HistoryResult& result);
-    void SetView(HistoryView view);
-    void Step(int direction);
-    void GoToday();
     void OpenFolder();
-    LocalDate Today();
     void UpdateControls();
 
-    Clock& clock_;
     std::filesystem::path folder_;
     HistoryLoader loader_;
-    HistoryQuery query_;
-    HistoryResult shown_;
-    bool hasResult_ = false;
-    bool opened_ = false;
-    double lastReadMs_ = 0;
+    HistoryBrowser browser_;
     double countsPerInch_ = 0;
     PlotView* plot_ = nullptr;
     QLabel* heading_ = nullptr;

@@ -29,7 +29,12 @@ QRectF PlotView::ToWidget(const PlotRect& rect) const {
 void PlotView::Rebuild() {
     const double s = scale();
     const PlotSize size{width() / s, height() / s};
-    scene_ = builder_ ? builder_(size) : PlotScene{size, {}, {}, {}, {}, {}, {}};
+    if (builder_) {
+        scene_ = builder_(size);
+    } else {
+        scene_ = PlotScene{};
+        scene_.size = size;
+    }
     update();
 }
 

@@ -18,6 +18,8 @@ class PlotView final : public QWidget {
     explicit PlotView(QWidget* parent);
 
     void SetBuilder(Builder builder);
+    // Asks the builder again: what it builds from has changed.
+    void Rebuild();
     const PlotScene& scene() const { return scene_; }
     // Widget pixels per unit of the scene (1/96 inch).
     double scale() const;
@@ -29,8 +31,6 @@ class PlotView final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void Rebuild();
-
     Builder builder_;
     PlotScene scene_;
 };

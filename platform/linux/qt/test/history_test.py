@@ -120,7 +120,7 @@ class HistoryTest(unittest.TestCase):
         for program in self.programs:
             program.close()
 
-    def start(self, env=None, seed=None):
+    def start(self, env=None, seed=None, unreadable=()):
         program = Program(BINARY, env=env)
         self.programs.append(program)
         program.history_folder = os.path.join(program.data_home, "tavrel", "history")
@@ -134,6 +134,9 @@ class HistoryTest(unittest.TestCase):
                 subprocess.run([sys.executable, GENERATOR, "--out", program.history_folder,
                                 "--month", month.strftime("%Y-%m"), "--seed", str(seed)],
                                check=True, stdout=subprocess.DEVNULL)
+        for month in unreadable:
+            # A folder by a month file's name: listed, and unreadable even to root.
+            os.makedirs(os.path.join(program.history_folder, month + ".csv"))
         return program.start()
 
     def wait_history(self, p, predicate, what, timeout=10):
@@ -291,6 +294,31 @@ class HistoryTest(unittest.TestCase):
         xdotool("windowfocus", "--sync", state["id"])
         xdotool("key", "Escape")
         self.wait_history(p, lambda s: not s["visible"], "the window closed")
+
+    def test_a_month_that_cannot_be_read_is_reported_until_it_can(self):
+        month = datetime.date.today().strftime("%Y-%m")
+        p = self.start(unreadable=[month])
+        blocked = os.path.join(p.history_folder, month + ".csv")
+        p.press_escape()
+        p.wait_for(lambda s: not s["window"]["visible"], 3, "the main window hidden")
+        x, y = tray_icon_centre()
+        xdotool("mousemove", x, y, "click", 3)
+        time.sleep(0.5)
+        xdotool("key", "h")  # "&History..."
+        today = datetime.date.today()
+        state = self.wait_history(p, lambda s: s["visible"] and s["loaded"], "the first read")
+        self.assertEqual((state["date"], state["failed"]), (today.isoformat(), True))
+        self.assertEqual(state["totals"], "Can't read the usage history.")
+        self.assertNotIn("reading", state["heading"])
+        self.assertTrue(state["heading"].endswith(today.isoformat()), state["heading"])
+        self.assertEqual(state["polylines"] + state["bars"], 0, "nothing drawn of a failed read")
+
+        os.rmdir(blocked)
+        self.click(state, "today")
+        state = self.wait_history(p, lambda s: s["loaded"] and not s["loading"] and
+                                  not s["failed"], "a read that succeeds once the folder is gone")
+        self.assertTrue(state["totals"].startswith("Keys "), state["totals"])
+        self.assertEqual(state["date"], today.isoformat())
 
     def fake_file_manager(self, folder):
         """An xdg-open that writes down what it was asked to open."""

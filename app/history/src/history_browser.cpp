@@ -1,0 +1,107 @@
+#include "tavrel/history_browser.h"
+
+#include <cstdio>
+
+#include "tavrel/history_views.h"
+
+namespace tavrel {
+
+namespace {
+
+std::string DateText(const LocalDate& date) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+const char* WeekdayName(const LocalDate& date) {
+    static const char* const kNames[] = {"Thursday", "Friday",  "Saturday", "Sunday",
+                                         "Monday",   "Tuesday", "Wednesday"};
+    const std::int32_t number = DayNumber(date);  // day 0 was a Thursday
+    return kNames[((number % 7) + 7) % 7];
+}
+
+}  // namespace
+
+const HistoryQuery& HistoryBrowser::Open() {
+    if (!open_) {
+        open_ = true;
+        return Ask(HistoryView::Day, Today());
+    }
+    return Ask(query_.view, query_.date);
+}
+
+void HistoryBrowser::Close() {
+    open_ = false;
+    reading_ = false;
+    ++query_.serial;  // a result still on its way answers nothing
+}
+
+const HistoryQuery& HistoryBrowser::ShowView(HistoryView view) {
+    return Ask(view, query_.date);
+}
+
+const HistoryQuery& HistoryBrowser::Step(int direction) {
+    const int days = query_.view == HistoryView::Day ? 1 : kHistoryDays;
+    const LocalDate today = Today();
+    LocalDate date = AddDays(query_.date, (direction < 0 ? -1 : 1) * days);
+    if (DayNumber(date) > DayNumber(today)) date = today;
+    return Ask(query_.view, date);
+}
+
+const HistoryQuery& HistoryBrowser::GoToday() {
+    return Ask(query_.view, Today());
+}
+
+const HistoryQuery& HistoryBrowser::Ask(HistoryView view, const LocalDate& date) {
+    // The figures shown stay while the same view and date are read again.
+    if (view != query_.view || date != query_.date) hasResult_ = false;
+    query_.view = view;
+    query_.date = date;
+    ++query_.serial;
+    reading_ = true;
+    return query_;
+}
+
+bool HistoryBrowser::Accept(const HistoryResult& result) {
+    if (result.query.serial != query_.serial || result.cancelled || !reading_) return false;
+    shown_ = result;
+    hasResult_ = true;
+    reading_ = false;
+    return true;
+}
+
+bool HistoryBrowser::canStepForward() {
+    return DayNumber(query_.date) < DayNumber(Today());
+}
+
+LocalDate HistoryBrowser::Today() {
+    const SystemTime now = clock_.LocalNow().time;
+    return LocalDate{now.year, now.month, now.day};
+}
+
+std::string HistoryBrowser::Heading() const {
+    std::string text = query_.view == HistoryView::Day
+                           ? std::string(WeekdayName(query_.date)) + " " + DateText(query_.date)
+                           : DateText(FirstDayOf(query_)) + " to " + DateText(query_.date);
+    if (reading_) text += " (reading...)";
+    return text;
+}
+
+std::string HistoryBrowser::TotalsText(double dpi) const {
+    if (!hasResult_) return {};
+    if (shown_.failed) return kHistoryReadFailedText;
+    return DayTotalsText(shown_.totals, dpi);
+}
+
+PlotScene HistoryBrowser::Scene(PlotSize size) const {
+    if (!hasResult_ || shown_.failed) {
+        PlotScene empty;
+        empty.size = size;
+        return empty;
+    }
+    return shown_.query.view == HistoryView::Day ? BuildDayView(shown_.day, size)
+                                                 : BuildMonthView(shown_.days, size);
+}
+
+}  // namespace tavrel
