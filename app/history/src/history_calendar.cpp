@@ -1,5 +1,7 @@
 #include "tavrel/history_calendar.h"
 
+#include <algorithm>
+
 namespace tavrel {
 
 namespace {
@@ -53,6 +55,9 @@ bool IsValidDate(const LocalDate& date) {
 }
 
 LocalMinute LocalMinuteOf(const SystemTime& utc, int utcOffsetMinutes) {
+    // Beyond what a line can name the minute would be unreadable: the clock is taken at the
+    // limit, so that the local minute and its offset still agree.
+    utcOffsetMinutes = std::clamp(utcOffsetMinutes, -kMaxUtcOffsetMinutes, kMaxUtcOffsetMinutes);
     const LocalDate utcDate{utc.year, utc.month, utc.day};
     const std::int64_t minutes =
         DayNumber(utcDate) * kMinutesPerDay + utc.hour * 60 + utc.minute + utcOffsetMinutes;

@@ -8,7 +8,6 @@ namespace tavrel {
 namespace {
 
 constexpr std::size_t kMinuteFieldLength = 22;  // 2026-12-07T16:05+01:00
-constexpr int kMaxOffsetMinutes = 18 * 60;
 
 char* PutDigits(char* out, int value, int width) {
     for (int i = width - 1; i >= 0; --i) {
@@ -46,20 +45,22 @@ bool ParseLocalMinute(std::string_view text, LocalMinute& minute) {
         return false;
     }
     const int offset = offsetHours * 60 + offsetMinutes;
-    if (offset > kMaxOffsetMinutes) return false;
+    if (offset > kMaxUtcOffsetMinutes) return false;
     minute.utcOffsetMinutes = p[16] == '-' ? -offset : offset;
     return true;
 }
 
 // Takes one decimal field, optionally negative, and the comma after it unless it is the
 // line's last. One pass over the bytes: a year of lines is read while the user waits.
+// Leading zeros are allowed in any number: once past the range the value stops growing.
 bool TakeField(const char*& p, const char* end, std::int32_t& value, bool last) {
+    constexpr std::int64_t kBeyond = std::int64_t{1} << 32;
     const bool negative = p < end && *p == '-';
     if (negative) ++p;
     const char* const digits = p;
     std::int64_t magnitude = 0;
-    while (p < end && *p >= '0' && *p <= '9' && p - digits < 11) {
-        magnitude = magnitude * 10 + (*p++ - '0');
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+        if (magnitude < kBeyond) magnitude = magnitude * 10 + (*p - '0');
     }
     if (p == digits) return false;
     const std::int64_t signedValue = negative ? -magnitude : magnitude;
@@ -82,6 +83,10 @@ bool IsQuietMinute(const MinuteRecord& r) {
 }
 
 std::size_t FormatLocalMinute(const LocalMinute& m, char* out) {
+    // Two digits of hours: an offset past the limit would write a line no reader takes.
+    const int utcOffset = m.utcOffsetMinutes < -kMaxUtcOffsetMinutes  ? -kMaxUtcOffsetMinutes
+                          : m.utcOffsetMinutes > kMaxUtcOffsetMinutes ? kMaxUtcOffsetMinutes
+                                                                      : m.utcOffsetMinutes;
     char* p = PutDigits(out, m.date.year, 4);
     *p++ = '-';
     p = PutDigits(p, m.date.month, 2);
@@ -91,8 +96,8 @@ std::size_t FormatLocalMinute(const LocalMinute& m, char* out) {
     p = PutDigits(p, m.hour, 2);
     *p++ = ':';
     p = PutDigits(p, m.minute, 2);
-    const int offset = m.utcOffsetMinutes < 0 ? -m.utcOffsetMinutes : m.utcOffsetMinutes;
-    *p++ = m.utcOffsetMinutes < 0 ? '-' : '+';
+    const int offset = utcOffset < 0 ? -utcOffset : utcOffset;
+    *p++ = utcOffset < 0 ? '-' : '+';
     p = PutDigits(p, offset / 60, 2);
     *p++ = ':';
     p = PutDigits(p, offset % 60, 2);

@@ -2,6 +2,7 @@
 // counts as a line, and the day and per-day figures built from them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -188,14 +189,54 @@ TEST(MinuteLineTest, OnlyWholeWellFormedRecordsCount) {
              good.substr(0, good.size() - 1) + ",torn",
              std::string("2024-02-30T12:00+01:00,1,2,3,4,5,6,7,8"),
              std::string("2024-06-10T24:00+01:00,1,2,3,4,5,6,7,8"),
-             std::string("2024-06-10T12:00+19:00,1,2,3,4,5,6,7,8"),
+             std::string("2024-06-10T12:00+25:00,1,2,3,4,5,6,7,8"),
+             std::string("2024-06-10T12:00-25:00,1,2,3,4,5,6,7,8"),
+             std::string("2024-06-10T12:00+24:60,1,2,3,4,5,6,7,8"),
              std::string("2024-06-10 12:00+01:00,1,2,3,4,5,6,7,8"),
              std::string("2024-06-10T12:00+01:00,1.5,2,3,4,5,6,7,8"),
              std::string("2024-06-10T12:00+01:00,+1,2,3,4,5,6,7,8"),
              std::string("2024-06-10T12:00+01:00, 1,2,3,4,5,6,7,8"),
              std::string("2024-06-10T12:00+01:00,1,2,3,4,5,6,7,2147483648"),
+             std::string("2024-06-10T12:00+01:00,1,2,3,4,5,6,7,-2147483649"),
+             std::string("2024-06-10T12:00+01:00,1,2,3,4,5,6,7,99999999999999999999999999"),
+             std::string("2024-06-10T12:00+01:00,1,2,3,4,5,6,7,-"),
          }) {
         EXPECT_FALSE(ParseMinuteLine(bad, r)) << bad;
+    }
+}
+
+TEST(MinuteLineTest, OffsetsToADayAndMoreAndNumbersOfAnyLengthInRangeReadBack) {
+    struct Case {
+        const char* line;
+        int offset;
+        std::int32_t keys, threshold;
+    };
+    const Case cases[] = {
+        {"2024-06-10T12:00+19:00,1,0,0,0,0,0,0,8", 19 * 60, 1, 8},
+        {"2024-06-10T12:00+24:00,1,0,0,0,0,0,0,8", 24 * 60, 1, 8},
+        {"2024-06-10T12:00-24:59,1,0,0,0,0,0,0,8", -1499, 1, 8},
+        {"2024-06-10T12:00+00:00,000000000001,0,0,0,0,0,0,0000000000000000000100", 0, 1, 100},
+        {"2024-06-10T12:00+00:00,-0000000002147483648,0,0,0,0,0,0,002147483647", 0, -2147483647 - 1,
+         2147483647},
+    };
+    for (const Case& c : cases) {
+        MinuteRecord r;
+        ASSERT_TRUE(ParseMinuteLine(c.line, r)) << c.line;
+        EXPECT_EQ(r.minute.utcOffsetMinutes, c.offset) << c.line;
+        EXPECT_EQ(r.keys, c.keys) << c.line;
+        EXPECT_EQ(r.threshold, c.threshold) << c.line;
+    }
+    // What is written reads back, and the offset past the limit is written at it.
+    for (const int offset : {1440, -1440, 1499, -1499, 100000, -100000}) {
+        MinuteRecord written;
+        written.minute = {{2024, 6, 10}, 12, 0, offset};
+        written.keys = 3;
+        std::string line;
+        AppendMinuteLine(written, line);
+        MinuteRecord read;
+        ASSERT_TRUE(ParseMinuteLine(std::string_view(line).substr(0, line.size() - 1), read))
+            << line;
+        EXPECT_EQ(read.minute.utcOffsetMinutes, std::clamp(offset, -1499, 1499)) << line;
     }
 }
 

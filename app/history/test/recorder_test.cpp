@@ -88,7 +88,14 @@ INSTANTIATE_TEST_SUITE_P(
         Crossing{"SummerTimeBegins", At(31, 0, 59, 30, 0, 3), 60, 120, {2024, 3}, {2024, 3},
                  "2024-03-31T01:59+01:00", "2024-03-31T03:00+02:00"},
         Crossing{"SummerTimeEnds", At(27, 0, 59, 30, 0, 10), 120, 60, {2024, 10}, {2024, 10},
-                 "2024-10-27T02:59+02:00", "2024-10-27T02:00+01:00"}),
+                 "2024-10-27T02:59+02:00", "2024-10-27T02:00+01:00"},
+        // A mistyped TZ can put the clock a whole day, and more, off UTC.
+        Crossing{"DayAheadOfUtc", At(10, 23, 59, 30, 0), 1440, 1440, {2024, 6}, {2024, 6},
+                 "2024-06-11T23:59+24:00", "2024-06-12T00:00+24:00"},
+        Crossing{"MostBehindUtc", At(10, 23, 59, 30, 0), -1499, -1499, {2024, 6}, {2024, 6},
+                 "2024-06-09T23:00-24:59", "2024-06-09T23:01-24:59"},
+        Crossing{"PastTheLimitTakenAtIt", At(10, 23, 59, 30, 0), 3000, 3000, {2024, 6},
+                 {2024, 6}, "2024-06-12T00:58+24:59", "2024-06-12T00:59+24:59"}),
     [](const ::testing::TestParamInfo<Crossing>& info) { return info.param.name; });
 // clang-format on
 

@@ -30,6 +30,10 @@ struct LocalMinute {
     int MinuteOfDay() const { return hour * 60 + minute; }
 };
 
+// The largest offset from UTC a minute is named with, either way: 24:59, the most a TZ
+// setting can say. A clock that reports more is taken at this limit.
+constexpr int kMaxUtcOffsetMinutes = 24 * 60 + 59;
+
 // Days since 1970-01-01 of a date in the proleptic Gregorian calendar, and back.
 std::int32_t DayNumber(const LocalDate& date);
 LocalDate DateOfDayNumber(std::int32_t dayNumber);
@@ -37,7 +41,8 @@ LocalDate AddDays(const LocalDate& date, int days);
 int DaysInMonth(int year, int month);
 bool IsValidDate(const LocalDate& date);
 
-// The local minute that holds a UTC reading, given the offset in force then.
+// The local minute that holds a UTC reading, given the offset in force then (within
+// kMaxUtcOffsetMinutes).
 LocalMinute LocalMinuteOf(const SystemTime& utc, int utcOffsetMinutes);
 
 }  // namespace tavrel
