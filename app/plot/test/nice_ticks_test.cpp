@@ -128,7 +128,9 @@ TEST(NiceTicksTest, IsDefinedForEveryInput) {
         EXPECT_TRUE(std::isfinite(s.step) && s.step > 0) << s.step;
         for (std::size_t i = 0; i < s.values.size(); ++i) {
             EXPECT_TRUE(std::isfinite(s.values[i]));
-            if (i > 0) EXPECT_LT(s.values[i - 1], s.values[i]);
+            if (i > 0) {
+                EXPECT_LT(s.values[i - 1], s.values[i]);
+            }
         }
     }
 }
