@@ -36,6 +36,7 @@ void AlarmPresenter::OnSample(const Sample& sample) {
 }
 
 void AlarmPresenter::TakeAlarmPath(const Sample& sample) {
+    lastQuiet_ = false;
     flags_.raisedByAlarm = 1;
     window_.Raise();
     flags_.hiddenUndisturbed = 0;
@@ -71,6 +72,7 @@ void AlarmPresenter::TakeQuietPath(const Sample& sample) {
 
     // Asking for the level icon on every quiet tick brings it back after an alarm.
     ShowIcon(LevelIcon(PainLevel(sample.pain, sample.threshold)));
+    lastQuiet_ = true;
 }
 
 void AlarmPresenter::ShowIcon(TrayIcon icon) {

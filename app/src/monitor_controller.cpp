@@ -40,6 +40,7 @@ MonitorController::MonitorController(const MonitorRoles& roles)
       timer_(roles.timer),
       tray_(roles.tray),
       source_(roles.source),
+      wake_(roles.wake),
       notice_(roles.window),
       settings_(roles.view, roles.window, notice_, roles.store, model_),
       pipeline_(roles.clock, roles.source, model_, roles.window, roles.tray, flags_, roles.store,
@@ -77,9 +78,31 @@ void MonitorController::OnTimer() {
     // A source can stop counting while running (a lost X connection): say so within a second.
     constexpr std::int32_t kStatusEvery = 20;
     if (pipeline_.tick.tickCount() % kStatusEvery == 0) UpdateCaptureStatus();
+    RestIfNothingChanges();
+}
+
+void MonitorController::RestIfNothingChanges() {
+    // Hidden, free of pain after a rest past the limit, nothing waiting to be stored and no
+    // box open: further ticks would only repeat this one. The source must be able to wake us
+    // at the next input; one that cannot keeps us ticking.
+    if (wake_ == nullptr || !running_ || dormant_ || flags_.WindowShown()) return;
+    if (model_.pain != 0.0f || idleMs <= model_.breakLimit || notice_.open()) return;
+    if (!pipeline_.tick.ListenersSettled() || !source_.ArmWake(*wake_)) return;
+    timer_.Stop();
+    dormant_ = true;
+}
+
+void MonitorController::Wake() {
+    if (!dormant_) return;
+    dormant_ = false;
+    // Measured from now, the next interval holds only what woke us; the ticks not run are
+    // counted, so the saves keep their rhythm.
+    pipeline_.tick.Resume(kTickPeriodMs);
+    if (!timer_.Start()) window_.ShowMessage("Can't start Timer");
 }
 
 void MonitorController::HideToTray() {
+    Wake();
     if (!tray_.Available()) {
         // Hidden with nowhere to come back from, the window would be lost.
         window_.Minimize();
@@ -103,6 +126,7 @@ void MonitorController::OnTrayPointed() {
 }
 
 void MonitorController::OnTrayActivated() {
+    Wake();
     OnTrayPointed();
     ShowWindow();
 }
@@ -115,10 +139,12 @@ void MonitorController::ShowWindow() {
 }
 
 void MonitorController::OnTrayRestarted() {
+    Wake();
     if (running_) pipeline_.alarm.ShowAgain();
 }
 
 bool MonitorController::OnQuit() {
+    Wake();
     if (settings_.QuerySaveSettings() == 0) return false;
     pipeline_.tick.EndSession(SessionEnd::Quit);
     Stop();
@@ -128,6 +154,7 @@ bool MonitorController::OnQuit() {
 
 void MonitorController::OnSessionEnd() {
     if (!running_) return;
+    Wake();
     pipeline_.tick.EndSession(SessionEnd::Logoff);
     Stop();
 }
@@ -163,6 +190,7 @@ void MonitorController::TellLoadProblem() {
 }
 
 void MonitorController::OnDebugInfo() {
+    Wake();
     // The panel itself stays visible either way; only the caption alternates.
     debugCaptionShows_ = !debugCaptionShows_;
     window_.SetDebugInfoCaption(debugCaptionShows_ ? kShowDebugInfo : kHideDebugInfo);

@@ -23,7 +23,19 @@ bool TotalsKeeper::Write() {
     // Both are tried, so that one failing does not cost the other.
     const bool distanceStored = store_.WriteInt(kMain, kDistance, model_.totalDistance);
     const bool keysStored = store_.WriteInt(kMain, kTotalKeys, model_.totalKeys);
+    Stored(distanceStored, keysStored);
     return distanceStored && keysStored;
+}
+
+void TotalsKeeper::Stored(bool distance, bool keys) {
+    storedValid_ = distance && keys;
+    storedDistance_ = model_.totalDistance;
+    storedKeys_ = model_.totalKeys;
+}
+
+bool TotalsKeeper::Settled() const {
+    return storedValid_ && storedDistance_ == model_.totalDistance &&
+           storedKeys_ == model_.totalKeys;
 }
 
 bool TotalsKeeper::Save() {
@@ -35,8 +47,11 @@ bool TotalsKeeper::Save() {
 void TotalsKeeper::OnSample(const Sample& sample) {
     if (sample.tickCount % kSaveEvery != 0) return;
     // Each failed write is told, one box after the other.
-    if (!store_.WriteInt(kMain, kDistance, model_.totalDistance)) notice_.Report();
-    if (!store_.WriteInt(kMain, kTotalKeys, model_.totalKeys)) notice_.Report();
+    const bool distance = store_.WriteInt(kMain, kDistance, model_.totalDistance);
+    if (!distance) notice_.Report();
+    const bool keys = store_.WriteInt(kMain, kTotalKeys, model_.totalKeys);
+    if (!keys) notice_.Report();
+    Stored(distance, keys);
 }
 
 void TotalsKeeper::OnSessionEnd(SessionEnd how) {

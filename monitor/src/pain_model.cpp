@@ -53,6 +53,12 @@ float AddCountPain(float pain, std::int32_t count, float weight) {
 
 }  // namespace
 
+void AddIdleTime(std::int64_t ms) {
+    if (ms <= 0) return;
+    constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+    idleMs = SaturatingAdd(idleMs, static_cast<std::int32_t>(ms > kMax ? kMax : ms));
+}
+
 std::int32_t PainModel::Update(float moveDistance, float dragDistance, std::int32_t clicks,
                                std::int32_t doubleClicks, std::int32_t keys,
                                std::int32_t elapsedMs) {

@@ -39,6 +39,27 @@ void SamplingTick::Run() {
     for (int i = 0; i < listenerCount_; ++i) listeners_[i]->OnSample(sample);
 }
 
+void SamplingTick::Resume(std::int32_t periodMs) {
+    if (tickCount_ == 0 || periodMs <= 0) return;  // the first tick reads the clock itself
+    const SystemTime now = clock_.UtcNow();
+    const std::int64_t gap = MillisecondsBetween(lastSampleTime_, now);
+    lastSampleTime_ = now;
+    if (gap <= 0) return;  // the clock went back: nothing to make up
+    // The counter keeps its rhythm, so the saves and flashes come when they would have.
+    const std::int64_t missed = gap / periodMs;
+    tickCount_ = static_cast<std::int32_t>((tickCount_ - 1 + missed % (kTickWrap - 1)) %
+                                           (kTickWrap - 1)) +
+                 1;
+    AddIdleTime(gap);
+}
+
+bool SamplingTick::ListenersSettled() const {
+    for (int i = 0; i < listenerCount_; ++i) {
+        if (!listeners_[i]->Settled()) return false;
+    }
+    return true;
+}
+
 void SamplingTick::EndSession(SessionEnd how) {
     for (int i = 0; i < listenerCount_; ++i) listeners_[i]->OnSessionEnd(how);
 }

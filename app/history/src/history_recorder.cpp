@@ -55,6 +55,14 @@ void HistoryRecorder::Add(const Sample& sample) {
 
 MinuteRecord HistoryRecorder::Close() {
     open_ = false;
+    return Summary();
+}
+
+bool HistoryRecorder::Settled() const {
+    return writer_.pending() == 0 && (!open_ || IsQuietMinute(Summary()));
+}
+
+MinuteRecord HistoryRecorder::Summary() const {
     MinuteRecord r;
     r.minute = sums_.minute;
     r.keys = Saturate(sums_.keys);

@@ -24,6 +24,8 @@ class AlarmPresenter final : public SampleListener {
     AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& flags);
 
     void OnSample(const Sample& sample) override;
+    // After a quiet sample the next one at the same pain repeats what it did.
+    bool Settled() const override { return lastQuiet_; }
 
     // The tip the tray shows with the icon.
     void SetTip(const char* tip);
@@ -46,6 +48,7 @@ class AlarmPresenter final : public SampleListener {
     TrayIcon shownIcon_ = TrayIcon::Level0;
     // The caption has been turned over since it was last given back its normal look.
     bool captionFlashed_ = false;
+    bool lastQuiet_ = false;
     char tip_[64] = "Tavrel";
 };
 

@@ -40,6 +40,9 @@ struct MonitorRoles {
     ActivitySource& source;
     SettingsStore& store;
     DiagnosticsLog* log = nullptr;  // none: nothing is logged
+    // Posts Wake to the GUI thread from the source's thread. Without one the timer never
+    // stops.
+    WakeTarget* wake = nullptr;
 };
 
 class MonitorController {
@@ -69,16 +72,36 @@ class MonitorController {
     // Logoff, shutdown or a request to end: keeps what Quit keeps, asking nothing.
     void OnSessionEnd();
     void OnDebugInfo();
+    // On the GUI thread, for the source's wake-up and for anything the user does that the
+    // controller does not hear of (a tray menu entry of the shell's own): the timer runs
+    // again if it had stopped. Every verb here but OnTimer and OnTrayPointed wakes itself.
+    void Wake();
+    // The timer is stopped: the window is hidden, pain is 0 after a rest past the break
+    // limit and nothing waits to be stored, so ticks would change nothing.
+    bool dormant() const { return dormant_; }
 
     // The settings verbs, as the window's buttons and fields report them.
     // "&Save": false, after telling the user, when the set could not be stored.
-    bool OnSave() { return settings_.SaveSettings(); }
-    void OnPainfulSet() { settings_.OnPainfulSet(); }
-    void OnNormalSet() { settings_.OnNormalSet(); }
+    bool OnSave() {
+        Wake();
+        return settings_.SaveSettings();
+    }
+    void OnPainfulSet() {
+        Wake();
+        settings_.OnPainfulSet();
+    }
+    void OnNormalSet() {
+        Wake();
+        settings_.OnNormalSet();
+    }
     // "RESET": the pain goes back to 0.
-    void OnReset() { settings_.OnReset(); }
+    void OnReset() {
+        Wake();
+        settings_.OnReset();
+    }
     // A settings field lost the focus holding this text.
     void OnFieldCommitted(SettingId field, const char* text) {
+        Wake();
         settings_.CommitSettingField(field, text);
     }
 
@@ -97,11 +120,13 @@ class MonitorController {
     void Stop();
     void UpdateCaptureStatus();
     void TellLoadProblem();
+    void RestIfNothingChanges();
 
     MainWindow& window_;
     TickTimer& timer_;
     Tray& tray_;
     ActivitySource& source_;
+    WakeTarget* wake_;
     PainModel model_{};
     WindowFlags flags_;
     FailureNotice notice_;
@@ -109,6 +134,7 @@ class MonitorController {
     TickPipeline pipeline_;
     CaptureStatus capture_;
     bool running_ = false;
+    bool dormant_ = false;
     bool debugCaptionShows_ = true;  // the button offers "Show Debugging &Info"
     bool noTrayTold_ = false;
     SettingsStore& store_;

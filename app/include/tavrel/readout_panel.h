@@ -15,6 +15,8 @@ class ReadoutPanel final : public SampleListener {
     ReadoutPanel(ReadoutDisplay& window, const WindowFlags& flags);
 
     void OnSample(const Sample& sample) override;
+    // A hidden window's read-outs wait for Refresh.
+    bool Settled() const override { return !flags_.WindowShown(); }
     // Brings the read-outs up to date at once, for a window that has just been shown: while
     // it is hidden the samples leave them alone.
     void Refresh();

@@ -3,6 +3,8 @@
 
 namespace tavrel {
 
+constexpr int kTickPeriodMs = 50;
+
 class TickTimer {
   public:
     // Starting a running timer keeps it running. False when the window system refused.

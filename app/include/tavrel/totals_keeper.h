@@ -24,12 +24,19 @@ class TotalsKeeper final : public SampleListener {
     // At Quit a failure is told; at logoff or shutdown nothing may wait for the user.
     void OnSessionEnd(SessionEnd how) override;
 
+    // Settled once both totals as they are now have been stored.
+    bool Settled() const override;
+
   private:
     bool Write();
+    void Stored(bool distance, bool keys);
 
     SettingsStore& store_;
     PainModel& model_;
     FailureNotice& notice_;
+    bool storedValid_ = false;  // what the store holds is known
+    std::int32_t storedDistance_ = 0;
+    std::int32_t storedKeys_ = 0;
 };
 
 }  // namespace tavrel

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TavrelHooks.h"
+#include "tavrel/wake_latch.h"
 
 namespace tavrel {
 
@@ -33,6 +34,10 @@ class ActivitySource {
     virtual void Take(MDTAG& record) = 0;
     // The current status; may change while running (a lost connection, for instance).
     virtual CaptureStatus Status() = 0;
+    // Asks for one Wake on the target at the next input or change of status, so that the
+    // program may stop its timer meanwhile. False when this source cannot (the program keeps
+    // ticking), or when input is already waiting to be taken.
+    virtual bool ArmWake(WakeTarget& /*target*/) { return false; }
 
   protected:
     ~ActivitySource() = default;

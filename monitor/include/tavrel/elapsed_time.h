@@ -17,4 +17,8 @@ struct SampleInterval {
 // difference are dropped. Year, month and day of week are never looked at.
 SampleInterval MeasureInterval(const SystemTime& last, const SystemTime& now);
 
+// The whole time from last to now in milliseconds, by the calendar (year, month, day and
+// time of day); negative when the clock went back.
+std::int64_t MillisecondsBetween(const SystemTime& last, const SystemTime& now);
+
 }  // namespace tavrel

@@ -36,5 +36,8 @@ struct PainModel {
 // like the model itself; zero at start. It stops at the largest value instead of wrapping, so
 // a rest of weeks goes on counting as a rest.
 extern std::int32_t idleMs;
+// Adds a rest that passed without ticks, as the ticks would have added it: up to the largest
+// value. Negative amounts add nothing.
+void AddIdleTime(std::int64_t ms);
 
 }  // namespace tavrel

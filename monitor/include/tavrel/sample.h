@@ -33,6 +33,10 @@ class SampleListener {
     virtual void OnSample(const Sample& sample) = 0;
     // The program ends: keep what must outlive it.
     virtual void OnSessionEnd(SessionEnd /*how*/) {}
+    // True when further samples without activity, at the pain and totals of the last one,
+    // would change nothing this listener keeps or shows: the program may then stop ticking.
+    // A listener that does not say keeps the ticks running.
+    virtual bool Settled() const { return false; }
 
   protected:
     ~SampleListener() = default;

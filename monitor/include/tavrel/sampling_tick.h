@@ -26,6 +26,12 @@ class SamplingTick {
 
     // One timer message. May run again inside itself while a listener's message waits.
     void Run();
+    // The timer was stopped while nothing happened and runs again from now on: the ticks that
+    // would have run meanwhile are counted, with the idle time they would have added, and the
+    // next interval is measured from this moment.
+    void Resume(std::int32_t periodMs);
+    // True when every listener says that samples without activity would change nothing.
+    bool ListenersSettled() const;
     // The program ends (Quit, logoff, shutdown): every listener keeps what it must.
     void EndSession(SessionEnd how);
 

@@ -22,7 +22,7 @@ namespace tavrel::win32 {
 // move over the window can never pass for a tray event.
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kTimerId = 10;
-constexpr UINT kTimerPeriodMs = 50;
+constexpr UINT kTimerPeriodMs = kTickPeriodMs;
 // System-menu command that opens the History window, listed under the About entry; the low
 // four bits stay clear as the system reserves them.
 constexpr UINT kHistoryMenuCommand = 0x0020;

@@ -31,6 +31,8 @@ class HistoryRecorder final : public SampleListener {
     void SetLog(DiagnosticsLog* log) { log_ = log; }
 
     void OnSample(const Sample& sample) override;
+    // Nothing waits to be written and the open minute, quiet so far, would be left out.
+    bool Settled() const override;
     // Writes the open minute and whatever waits. At Quit a failure is told (those minutes are
     // lost); at logoff nothing may wait for the user.
     void OnSessionEnd(SessionEnd how) override;
@@ -47,6 +49,7 @@ class HistoryRecorder final : public SampleListener {
 
     void Open(const SystemTime& utc);
     void Add(const Sample& sample);
+    MinuteRecord Summary() const;
     MinuteRecord Close();
     bool Deliver(const MinuteRecord& record);
 

@@ -35,6 +35,10 @@ void PickingActivitySource::Take(MDTAG& record) {
     record = pick_.source == PickedSource::Service ? fromService : fromXRecord;
 }
 
+bool PickingActivitySource::ArmWake(WakeTarget& target) {
+    return session_ == SessionKind::X11 && xRecord_.ArmWake(target);
+}
+
 CaptureStatus PickingActivitySource::Status() {
     Pick();
     return pick_.status;

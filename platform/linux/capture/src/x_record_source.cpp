@@ -129,6 +129,7 @@ struct XRecordCallbacks {
                 static_cast<std::uint32_t>(event.u.keyButtonPointer.time),
             };
             source->translator_.Translate(translated);
+            source->wake_.Notify();
         }
         XRecordFreeData(data);
     }
@@ -221,6 +222,7 @@ void XRecordActivitySource::Record() {
     XRecordEnableContext(data_, context_, &XRecordCallbacks::OnIntercept,
                          reinterpret_cast<XPointer>(this));
     if (!stopping_.load()) dataLost_.store(true);
+    wake_.Notify();  // a program at rest must hear that counting has ended
     SignalRecording();  // Start may still be waiting for a recording that never began
 }
 
@@ -261,6 +263,17 @@ void XRecordActivitySource::CloseConnections() {
 
 void XRecordActivitySource::Take(MDTAG& record) {
     hooks::GetData(block_, &record);
+}
+
+bool XRecordActivitySource::ArmWake(WakeTarget& target) {
+    if (!thread_.joinable() || dataLost_.load()) return false;
+    wake_.Arm(target);
+    // Counted before the latch was armed: not taken yet, and no wake-up will come for it.
+    const auto* words = reinterpret_cast<const std::int32_t*>(&block_.activity);
+    for (std::size_t i = 0; i < sizeof(MDTAG) / sizeof(std::int32_t); ++i) {
+        if (__atomic_load_n(words + i, __ATOMIC_RELAXED) != 0) return !wake_.Disarm();
+    }
+    return true;
 }
 
 CaptureStatus XRecordActivitySource::Status() {

@@ -43,18 +43,22 @@ QtShell::QtShell(SessionKind session)
       tray_(TrayActions{
           [this] { controller().OnTrayActivated(); },
           [this] { controller().OnTrayPointed(); },
-          [this] { window_.ShowAbout(); },
+          [this] {
+              controller().Wake();
+              window_.ShowAbout();
+          },
           [this] { controller().OnQuit(); },
           [this] { OpenHistory(); },
       }),
-      core_(CoreRoles{
-          MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_, &diagnostics_},
-          &historyFiles_}),
+      core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_,
+                                   &diagnostics_, &wake_},
+                      &historyFiles_}),
       sessionEnd_([this] {
           controller().OnSessionEnd();
           window_.AllowClose();
           QCoreApplication::exit(0);
       }) {
+    wake_.OnWake([this] { controller().Wake(); });
     if (!core_.keepsHistory()) std::fprintf(stderr, "tavrel: no usage history kept\n");
     // A Wayland desktop may refuse to raise an X11 window as well: in a Wayland session the
     // alarm comes as a notification whatever the window's platform.
@@ -109,6 +113,7 @@ void QtShell::AfterTick() {
 }
 
 void QtShell::OpenHistory() {
+    controller().Wake();
     history_.SetCountsPerInch(source_.picked() == PickedSource::Service ? 1000 : 0);
     history_.Open();
 }

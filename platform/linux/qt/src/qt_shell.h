@@ -47,6 +47,7 @@ class QtShell {
     SystemClock clock_;
     FileDiagnosticsLog diagnostics_;
     TickTimerQt timer_;
+    GuiThreadWake wake_;
     MonitorWindow window_;
     std::filesystem::path historyFolder_;
     DirectoryHistoryFiles historyFiles_;

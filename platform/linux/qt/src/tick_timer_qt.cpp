@@ -2,10 +2,6 @@
 
 namespace tavrel::linux_qt {
 
-namespace {
-constexpr int kTickPeriodMs = 50;
-}  // namespace
-
 TickTimerQt::TickTimerQt() {
     // A coarse timer may stretch a period by 5 %, which the tick would count as time.
     timer_.setTimerType(Qt::PreciseTimer);
@@ -19,6 +15,12 @@ void TickTimerQt::OnTick(std::function<void()> tick) {
 bool TickTimerQt::Start() {
     if (!timer_.isActive()) timer_.start();
     return timer_.isActive();
+}
+
+void GuiThreadWake::Wake() {
+    // Posted, never called here: this runs on the capture thread.
+    QMetaObject::invokeMethod(
+        &receiver_, [this] { wake_(); }, Qt::QueuedConnection);
 }
 
 }  // namespace tavrel::linux_qt

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "tavrel/tick_timer.h"
+#include "tavrel/wake_latch.h"
 
 namespace tavrel::linux_qt {
 
@@ -21,6 +22,18 @@ class TickTimerQt final : public TickTimer {
 
   private:
     QTimer timer_;
+};
+
+// Carries a capture thread's wake-up to the GUI thread through its event loop.
+class GuiThreadWake final : public WakeTarget {
+  public:
+    // What runs on the GUI thread; set once, before the source can wake.
+    void OnWake(std::function<void()> wake) { wake_ = std::move(wake); }
+    void Wake() override;
+
+  private:
+    QObject receiver_;  // lives on the GUI thread
+    std::function<void()> wake_;
 };
 
 }  // namespace tavrel::linux_qt

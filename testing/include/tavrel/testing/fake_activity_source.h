@@ -22,6 +22,21 @@ class FakeActivitySource final : public ActivitySource {
     CaptureStatus status;
     int starts = 0, stops = 0, takes = 0;
     bool running = false;
+    bool canWake = false;         // ArmWake is refused unless set
+    WakeTarget* armed = nullptr;  // the target of the wake-up asked for, until it is sent
+
+    // Puts input there as the capture thread would, waking an armed target.
+    void Input(const MDTAG& record) {
+        pending.moveDistance += record.moveDistance;
+        pending.dragDistance += record.dragDistance;
+        pending.clicks += record.clicks;
+        pending.doubleClicks += record.doubleClicks;
+        pending.keys += record.keys;
+        if (WakeTarget* target = armed) {
+            armed = nullptr;
+            target->Wake();
+        }
+    }
 
     CaptureStatus Start() override {
         ++starts;
@@ -38,6 +53,15 @@ class FakeActivitySource final : public ActivitySource {
         pending = MDTAG{};
     }
     CaptureStatus Status() override { return status; }
+    bool ArmWake(WakeTarget& target) override {
+        const MDTAG none{};
+        const bool waiting = pending.moveDistance != none.moveDistance ||
+                             pending.dragDistance != 0 || pending.clicks != 0 ||
+                             pending.doubleClicks != 0 || pending.keys != 0;
+        if (!canWake || waiting) return false;
+        armed = &target;
+        return true;
+    }
 };
 
 }  // namespace tavrel::testing

@@ -22,6 +22,8 @@ class PickingActivitySource final : public ActivitySource {
     void Stop() override;
     void Take(MDTAG& record) override;
     CaptureStatus Status() override;
+    // In an X11 session X RECORD wakes the program; the input service cannot yet.
+    bool ArmWake(WakeTarget& target) override;
 
     PickedSource picked() const { return pick_.source; }
 

@@ -41,6 +41,8 @@ class XRecordActivitySource final : public ActivitySource {
     void Take(MDTAG& record) override;
     // Not counting once the data connection is lost; the thread has then ended.
     CaptureStatus Status() override;
+    // The next event, or the end of the recording, posts one wake-up.
+    bool ArmWake(WakeTarget& target) override;
 
   private:
     friend struct XRecordCallbacks;  // Xlib's callbacks, which take X types
@@ -50,6 +52,7 @@ class XRecordActivitySource final : public ActivitySource {
     void CloseConnections();
 
     hooks::ActivityBlock block_{};
+    WakeLatch wake_;
     hooks::XInputTranslator translator_;
     _XDisplay* control_ = nullptr;
     _XDisplay* data_ = nullptr;
