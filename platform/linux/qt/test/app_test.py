@@ -42,6 +42,18 @@ def tray_icon_centre():
     raise AssertionError("no tray icon window of the program found")
 
 
+def context_switches(pid):
+    """Every thread's context switches so far, voluntary or not."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                total += sum(int(line.split()[1]) for line in f if "ctxt_switches" in line)
+        except OSError:
+            pass  # a thread that ended meanwhile
+    return total
+
+
 class AppTest(unittest.TestCase):
     def setUp(self):
         # Away from where the tests move, so that the first move is a real one.
@@ -159,6 +171,34 @@ class AppTest(unittest.TestCase):
         self.assertGreaterEqual(p.total_distance(shown), 5000)
         self.assertNotEqual(int(shown["readouts"]["tickCount"]), ticks)
         self.assertIsNone(p.process.poll())
+
+    def test_hidden_and_idle_it_rests_and_counts_the_input_that_wakes_it_exactly(self):
+        p = self.start()
+        p.press_escape()
+        hidden = p.wait_for(lambda s: not s["window"]["visible"], 3, "the window hidden")
+        ticks = int(hidden["readouts"]["tickCount"])
+        # Once the totals are stored and the minute holding the Escape written, its timer
+        # stops: a second of 50 ms ticks would be 20 wake-ups or more.
+        rested = None
+        deadline = time.monotonic() + 75
+        while rested is None and time.monotonic() < deadline:
+            before = context_switches(p.process.pid)
+            time.sleep(1.0)
+            made = context_switches(p.process.pid) - before
+            if made <= 3:
+                rested = made
+        self.assertIsNotNone(rested, "hidden, idle and free of pain, it still wakes every tick")
+        before = context_switches(p.process.pid)
+        xdotool("mousemove", 300, 400)
+        xdotool("key", "F12")
+        time.sleep(1.0)
+        self.assertGreater(context_switches(p.process.pid) - before, 5, "input wakes it")
+        self.assertEqual(p.start_again(), 0)
+        shown = p.wait_for(lambda s: s["window"]["visible"], 3, "the window shown again")
+        # Keys: the Escape that hid it, then the tap made during the rest.
+        p.wait_for(lambda s: p.total_distance(s) == 5000 and s["readouts"]["totalKeys"].strip()
+                   == "2", 3, "the move and the key made during the rest")
+        self.assertNotEqual(int(shown["readouts"]["tickCount"]), ticks)
 
     def test_two_starts_at_the_same_moment_leave_one_program(self):
         p = Program(BINARY)
