@@ -9,7 +9,7 @@ import time
 import evdev
 from evdev import ecodes as e
 
-from vmlib import (REQUEST, REPLY, MAGIC, TAKE, RepeatingKeyboard, UserClient, check, chvt, click, counts,
+from vmlib import (REQUEST, REPLY, MAGIC, TAKE, RepeatingKeyboard, hold_key, UserClient, check, chvt, click, counts,
                    finish, keyboard, mouse, move, opened_by, same_counts, service_pid,
                    session_active, session_of, tap, touchpad, wait_for)
 
@@ -65,19 +65,7 @@ rep = RepeatingKeyboard("tavrel test repeating keyboard")
 check(rep.path is not None and wait_for(lambda: rep.path in opened_by(pid)),
       "a keyboard with kernel repeat is read")
 reader = evdev.InputDevice(rep.path)  # sees the repeats the kernel makes, as the service does
-rep.write(e.EV_KEY, e.KEY_X, 1)
-rep.syn()
-time.sleep(1.2)
-rep.write(e.EV_KEY, e.KEY_X, 0)
-rep.syn()
-time.sleep(0.3)
-repeats = 0
-try:
-    for ev in reader.read():
-        if ev.type == e.EV_KEY and ev.code == e.KEY_X and ev.value == 2:
-            repeats += 1
-except BlockingIOError:
-    pass
+repeats = hold_key(rep, reader)
 check(repeats > 0, "the kernel repeated the held key (%d times)" % repeats)
 expect(alice, counts(keys=repeats + 1), "a held key: its repeats plus one")
 

@@ -22,7 +22,7 @@ import time
 import evdev
 from evdev import ecodes as e
 
-from vmlib import (RepeatingKeyboard, check, chvt, click, finish, keyboard, mouse, move,
+from vmlib import (RepeatingKeyboard, hold_key, check, chvt, click, finish, keyboard, mouse, move,
                    opened_by, service_pid, session_active, tap, touchpad, wait_for)
 
 TAVREL = shutil.which("tavrel") or "/usr/bin/tavrel"
@@ -158,19 +158,7 @@ rep = RepeatingKeyboard("tavrel wayland repeating keyboard")
 check(rep.path is not None and wait_for(lambda: rep.path in opened_by(pid)),
       "a keyboard with kernel repeat is read")
 reader = evdev.InputDevice(rep.path)
-rep.write(e.EV_KEY, e.KEY_X, 1)
-rep.syn()
-time.sleep(1.2)
-rep.write(e.EV_KEY, e.KEY_X, 0)
-rep.syn()
-time.sleep(0.3)
-repeats = 0
-try:
-    for ev in reader.read():
-        if ev.type == e.EV_KEY and ev.code == e.KEY_X and ev.value == 2:
-            repeats += 1
-except BlockingIOError:
-    pass
+repeats = hold_key(rep, reader)
 keys = 3 + repeats + 1
 reaches(alice, keys=keys, what="a held key's %d repeats plus one" % repeats)
 

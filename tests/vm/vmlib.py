@@ -201,6 +201,24 @@ def wait_for(predicate, timeout=20.0, step=0.1):
 
 # Devices as udev classifies them: a keyboard has the whole first row of keys; a mouse
 # relative X and Y with a left button; a touchpad absolute X and Y with a finger tool.
+
+def hold_key(rep, reader, seconds=1.2):
+    """Holds X on the uinput keyboard rep; the kernel's repeats of it, as reader saw them."""
+    rep.write(e.EV_KEY, e.KEY_X, 1)
+    rep.syn()
+    time.sleep(seconds)
+    rep.write(e.EV_KEY, e.KEY_X, 0)
+    rep.syn()
+    time.sleep(0.3)
+    repeats = 0
+    try:
+        for ev in reader.read():
+            if ev.type == e.EV_KEY and ev.code == e.KEY_X and ev.value == 2:
+                repeats += 1
+    except BlockingIOError:
+        pass
+    return repeats
+
 def keyboard(name):
     return UInput({e.EV_KEY: list(range(1, 128))}, name=name)
 
