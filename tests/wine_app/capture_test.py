@@ -19,6 +19,7 @@ from harness import (IDS, Probe, Store, Tavrel, X, missing_tools, parse_argument
 ARGS = None
 TOTAL_DISTANCE, CLICKS, TOTAL_KEYS = IDS["IDC_TOTAL_DISTANCE"], IDS["IDC_CLICKS"], IDS["IDC_TOTAL_KEYS"]
 SETTLE_S = 0.4  # quiet time after which nothing more arrives
+IDCANCEL = 2
 PASS_PX = 200  # one pass of the path: half over Tavrel's window, half over the other one
 PASSES = 20
 STEP_PX = 10
@@ -44,6 +45,18 @@ def processes_mapping_the_hook_library():
         except OSError:
             continue  # ended meanwhile, or not ours to read
     return found
+
+
+def context_switches(pid):
+    """Every thread's context switches so far, voluntary or not."""
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                total += sum(int(line.split()[1]) for line in f if "ctxt_switches" in line)
+        except OSError:
+            pass  # a thread that ended meanwhile
+    return total
 
 
 class CaptureTest(unittest.TestCase):
@@ -205,6 +218,10 @@ class CaptureTest(unittest.TestCase):
         self.assert_no_hook_library()
 
     def test_the_test_switch_counts_with_the_hook_library_instead(self):
+        # Wine's desktop process keeps the library mapped after the hooks are gone: end the
+        # prefix's processes afterwards, so that later tests find none that maps it.
+        self.addCleanup(subprocess.run, ["wineserver", "-k"], stdout=subprocess.DEVNULL,
+                        stderr=subprocess.DEVNULL)
         self.start("--capture=hook-library")
         border, top = self.open_target("plain")
         self.assertIn("Tavrel.exe --capture=hook-library", processes_mapping_the_hook_library())
@@ -213,6 +230,51 @@ class CaptureTest(unittest.TestCase):
         xdotool("click", "--repeat", 2, "--delay", 80, 1)
         # The library counts the window's own messages: two clicks, as the 32-bit release does.
         self.assertEqual(self.totals()[1:3], (before[1] + 2, before[2]))
+
+    def test_hidden_and_idle_it_rests_and_counts_the_input_that_wakes_it_exactly(self):
+        # The other program's window first, and the pointer on it where the path starts, so
+        # that capture starts there and no input at all comes before the window hides.
+        self.target = Probe(ARGS.probe)
+        self.addCleanup(self.target.close)
+        self.target_title = "tavrel-capture-rest"
+        self.assertEqual(self.target.ask(f"window 500 100 400 200 {self.target_title} plain"),
+                         "ok")
+        x0, y = 550, 200
+        xdotool("mousemove", x0, y)
+        self.start()
+        # The read-outs hold the template's text until the first tick.
+        wait_until(lambda: self.probe.texts(CLICKS)[0].split()[0].isdigit(), 5, "the first tick")
+        before = self.totals()
+        self.probe.ask(f"command {IDCANCEL}")
+        self.probe.ask("wait-hidden 3000")
+        # Hidden, free of pain and with the totals stored, its timer stops: a second of 50 ms
+        # ticks would be 20 wake-ups or more.
+        rested = None
+        deadline = time.monotonic() + 30
+        while rested is None and time.monotonic() < deadline:
+            start = context_switches(self.app.pid)
+            time.sleep(1.0)
+            made = context_switches(self.app.pid) - start
+            if made <= 3:
+                rested = made
+        self.assertIsNotNone(rested, "hidden and idle, it still wakes every tick")
+        start = context_switches(self.app.pid)
+        self.focus_target()
+        args = []
+        for i in range(1, 21):
+            args += ["mousemove", x0 + 10 * i, y, "sleep", 0.02]
+        xdotool(*args)
+        xdotool("key", "a")
+        time.sleep(1.0)
+        self.assertGreater(context_switches(self.app.pid) - start, 5, "input wakes it")
+        # A second start shows the running window without any input of its own.
+        again = Tavrel(ARGS.bin)
+        self.assertEqual(again.wait(20), 0)
+        self.probe.ask("wait-visible 5000")
+        after = self.totals()
+        self.assertEqual(after[0] - before[0], 2000)
+        self.assertEqual(after[1:], (before[1], before[2], before[3] + 1))
+        self.assert_no_hook_library()
 
 
 if __name__ == "__main__":

@@ -104,6 +104,9 @@ class HookPlatform {
 // one record even while hook procedures keep adding. Always 1.
 std::int32_t GetData(ActivityBlock& block, MDTAG* record);
 
+// Whether anything is counted and not yet taken by GetData.
+bool ActivityWaiting(ActivityBlock& block);
+
 // The first caller system-wide installs both hooks; later callers only count themselves in
 // and restart the accumulation. 0 if this process is already in or an install was refused.
 // Holders that ended without KillHooks are counted out first, and if the process that

@@ -27,6 +27,13 @@ class WakeLatch {
     }
     // GUI thread: takes the wake-up back. False when Notify has already posted it.
     bool Disarm() { return armed_.exchange(false); }
+    // GUI thread: arms, unless input counted before the arming waits to be taken, for which
+    // no wake-up would come. True when a wake-up will come.
+    template <class Waiting>
+    bool ArmUnless(WakeTarget& target, Waiting waiting) {
+        Arm(target);
+        return !waiting() || !Disarm();
+    }
     // The source's thread, after each event is counted: a plain load while not armed.
     void Notify() {
         // The count just made is seen by Arm's caller, or this load sees the latch armed.

@@ -31,6 +31,8 @@ class LowLevelCapture final : public ActivitySource {
     void Stop() override;
     void Take(MDTAG& record) override;
     CaptureStatus Status() override { return status_; }
+    // The next input posts one wake-up, so that a hidden, idle window may stop its timer.
+    bool ArmWake(WakeTarget& target) override;
 
   private:
     static DWORD WINAPI ThreadMain(LPVOID self);
@@ -53,6 +55,7 @@ class LowLevelCapture final : public ActivitySource {
     OwnedHandle ready_;
     DWORD threadId_ = 0;
     std::atomic<bool> installed_{false};
+    WakeLatch wake_;
     CaptureStatus status_;
 };
 

@@ -57,6 +57,11 @@ void LowLevelCapture::Take(MDTAG& record) {
     hooks::GetData(block_, &record);
 }
 
+bool LowLevelCapture::ArmWake(WakeTarget& target) {
+    if (thread_.get() == nullptr || !installed_.load()) return false;
+    return wake_.ArmUnless(target, [this] { return hooks::ActivityWaiting(block_); });
+}
+
 DWORD WINAPI LowLevelCapture::ThreadMain(LPVOID self) {
     static_cast<LowLevelCapture*>(self)->Run();
     return 0;
@@ -88,6 +93,7 @@ LRESULT CALLBACK LowLevelCapture::MouseProc(int code, WPARAM wParam, LPARAM lPar
     if (code == HC_ACTION && running_ != nullptr) {
         running_->OnMouse(static_cast<UINT>(wParam),
                           *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam));
+        running_->wake_.Notify();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -95,6 +101,7 @@ LRESULT CALLBACK LowLevelCapture::MouseProc(int code, WPARAM wParam, LPARAM lPar
 LRESULT CALLBACK LowLevelCapture::KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION && running_ != nullptr) {
         running_->OnKey(*reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam));
+        running_->wake_.Notify();
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }

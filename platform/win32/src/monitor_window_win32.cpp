@@ -63,7 +63,7 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       historyFiles_(historyFolder_),
       // Without a folder there is nowhere to keep the minutes: the program runs without them.
       core_(CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
-                                   historyFolder_.empty() ? nullptr : &diagnostics_},
+                                   historyFolder_.empty() ? nullptr : &diagnostics_, &wake_},
                       historyFolder_.empty() ? nullptr : &historyFiles_}),
       historyWindow_(historyFolder_, clock_) {}
 
@@ -75,6 +75,7 @@ DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
         Message<W>(WM_PAINT, &W::OnPaint),
         MessageIcon<W>(WM_QUERYDRAGICON, &W::OnQueryDragIcon),
         Message<W>(WM_TIMER, &W::OnTimer),
+        Message<W>(kWakeMessage, &W::OnWake),
         Command<W>(IDC_DEBUG_INFO, BN_CLICKED, &W::OnDebugInfo),
         Command<W>(IDC_RESET, BN_CLICKED, &W::OnReset),
         Command<W>(IDC_SAVE, BN_CLICKED, &W::OnSave),

@@ -21,6 +21,8 @@ namespace tavrel::win32 {
 // The tray icon reports through a message of the program's own, so that a real mouse
 // move over the window can never pass for a tray event.
 constexpr UINT kTrayMessage = WM_APP + 1;
+// The capture thread's wake-up for a window that stopped its timer.
+constexpr UINT kWakeMessage = WM_APP + 2;
 constexpr UINT kTimerId = 10;
 constexpr UINT kTimerPeriodMs = kTickPeriodMs;
 // System-menu command that opens the History window, listed under the About entry; the low
@@ -47,6 +49,17 @@ class NotifyIcon {
   private:
     NOTIFYICONDATAA data_;
     bool added_ = false;
+};
+
+// Carries the capture thread's wake-up to the window's thread: one posted message, so the
+// capture never waits on the window.
+class PostedWake final : public WakeTarget {
+  public:
+    explicit PostedWake(const DialogBase& window) : window_(window) {}
+    void Wake() override { PostMessageA(window_.hwnd(), kWakeMessage, 0, 0); }
+
+  private:
+    const DialogBase& window_;
 };
 
 // Finds the main window of a Tavrel already running and asks it to show itself.
@@ -104,6 +117,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
     void OnTimer() { controller().OnTimer(); }
+    void OnWake() { controller().Wake(); }
     void OnTrayMessage(int mouseMessage, int);
     void OnTaskbarCreated();
     void OnEndSession(unsigned ending);
@@ -126,6 +140,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     SystemClock clock_;
     ActivitySource& source_ = ProgramActivitySource();
     DialogTimer timer_{*this, kTimerId, kTimerPeriodMs};
+    PostedWake wake_{*this};
     std::filesystem::path historyFolder_;
     FileDiagnosticsLog diagnostics_;  // beside the history folder; unused without it
     DirectoryHistoryFiles historyFiles_;

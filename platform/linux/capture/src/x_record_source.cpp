@@ -267,13 +267,7 @@ void XRecordActivitySource::Take(MDTAG& record) {
 
 bool XRecordActivitySource::ArmWake(WakeTarget& target) {
     if (!thread_.joinable() || dataLost_.load()) return false;
-    wake_.Arm(target);
-    // Counted before the latch was armed: not taken yet, and no wake-up will come for it.
-    const auto* words = reinterpret_cast<const std::int32_t*>(&block_.activity);
-    for (std::size_t i = 0; i < sizeof(MDTAG) / sizeof(std::int32_t); ++i) {
-        if (__atomic_load_n(words + i, __ATOMIC_RELAXED) != 0) return !wake_.Disarm();
-    }
-    return true;
+    return wake_.ArmUnless(target, [this] { return hooks::ActivityWaiting(block_); });
 }
 
 CaptureStatus XRecordActivitySource::Status() {
