@@ -170,8 +170,8 @@ void MonitorController::UpdateCaptureStatus() {
     const CaptureStatus now = source_.Status();
     // A new reason with the same health (another refusal) is news to the user too.
     if (SameStatus(now, capture_)) return;
-    const bool lost = now.health != CaptureHealth::Counting &&
-                      capture_.health == CaptureHealth::Counting;
+    const bool lost =
+        now.health != CaptureHealth::Counting && capture_.health == CaptureHealth::Counting;
     capture_ = now;
     window_.SetCaptureNotice(capture_.reason);
     if (log_ != nullptr) {

@@ -2,11 +2,9 @@
 // heap. The counting operator new is linked into this binary.
 #include <gtest/gtest.h>
 
-
 #include "tavrel/testing/allocation_counter.h"
 #include "tavrel/testing/simulated_clock.h"
 #include "tavrel/tick_pipeline.h"
-
 
 namespace tavrel {
 namespace {

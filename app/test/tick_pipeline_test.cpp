@@ -41,7 +41,7 @@ TEST_F(SamplingTickTest, SkippedTickDropsItsActivityButTakesTheNewReading) {
     const auto readoutsBefore = window.readoutLog.size();
     tick.Run();
     EXPECT_EQ(tick.tickCount(), 2);  // the counter still moves on
-    EXPECT_EQ(source.takes, 2);        // and the record is still taken, so its activity is lost
+    EXPECT_EQ(source.takes, 2);      // and the record is still taken, so its activity is lost
     EXPECT_EQ(readouts.clickTotal(), 0);
     EXPECT_EQ(model.totalKeys, 0);
     EXPECT_EQ(model.totalDistance, 0);
@@ -200,7 +200,7 @@ TEST_F(SamplingTickTest, ZeroIntervalDuringAnAlarmTakesTheQuietPath) {
     EXPECT_EQ(window.raises, raises + 9);
     // The first tick measured nothing either, so it showed level 5 too.
     EXPECT_EQ(tray.icons, (std::vector<TrayIcon>{TrayIcon::Level5, TrayIcon::Alarm1,
-                                                     TrayIcon::Level5, TrayIcon::Alarm1}));
+                                                 TrayIcon::Level5, TrayIcon::Alarm1}));
 }
 
 TEST_F(SamplingTickTest, WindowHiddenByTheUserGoesBackOnceAfterTheAlarm) {

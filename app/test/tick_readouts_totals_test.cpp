@@ -13,13 +13,20 @@ TEST_F(SamplingTickTest, ReadoutsUseTheirFixedWidthFormatsInOrder) {
     tick.Run();
     std::vector<Readout> order;
     for (const auto& set : window.readoutLog) order.push_back(set.first);
-    EXPECT_EQ(order, (std::vector<Readout>{Readout::TickCount, Readout::Distance, Readout::DragDistance, Readout::Clicks, Readout::Pain, Readout::TotalDistance, Readout::TotalKeys}));
+    EXPECT_EQ(order, (std::vector<Readout>{Readout::TickCount, Readout::Distance,
+                                           Readout::DragDistance, Readout::Clicks, Readout::Pain,
+                                           Readout::TotalDistance, Readout::TotalKeys}));
 
     TickUntil(6);
     Tick(50, Activity(99.6f, 0.4f, 3, 1, 0));
     const std::map<Readout, std::string> expected = {
-        {Readout::TickCount, "     7"}, {Readout::Distance, "   100"},       {Readout::DragDistance, "     0"},       {Readout::Clicks, " 3  1"},
-        {Readout::Pain, "    41"}, {Readout::TotalDistance, "        1000"}, {Readout::TotalKeys, "           0"},
+        {Readout::TickCount, "     7"},
+        {Readout::Distance, "   100"},
+        {Readout::DragDistance, "     0"},
+        {Readout::Clicks, " 3  1"},
+        {Readout::Pain, "    41"},
+        {Readout::TotalDistance, "        1000"},
+        {Readout::TotalKeys, "           0"},
     };
     EXPECT_EQ(window.readouts, expected);
 }
@@ -47,7 +54,8 @@ TEST_F(SamplingTickTest, UnchangedReadoutsAreNotSetAgain) {
     Tick(50, Activity(0.0f, 0.0f, 0, 0, 1));  // pain and total keys change too
     std::vector<Readout> controls;
     for (const auto& set : window.readoutLog) controls.push_back(set.first);
-    EXPECT_EQ(controls, (std::vector<Readout>{Readout::TickCount, Readout::Pain, Readout::TotalKeys}));
+    EXPECT_EQ(controls,
+              (std::vector<Readout>{Readout::TickCount, Readout::Pain, Readout::TotalKeys}));
 
     model.movePain = 0.0f;
     Tick(50, Activity(99.6f, 0.0f, 0, 0, 0));

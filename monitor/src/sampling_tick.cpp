@@ -33,9 +33,9 @@ void SamplingTick::Run() {
                       activity_.doubleClicks, activity_.keys, interval.elapsedMs);
 
     // A copy: a listener's message box runs further ticks, which overwrite activity_.
-    const Sample sample{tickCount_,    now,           interval.elapsedMs,    activity_,
-                        model_.pain,   model_.threshold, alarm == 1,         model_.totalDistance,
-                        model_.totalKeys};
+    const Sample sample{
+        tickCount_,       now,        interval.elapsedMs,   activity_,       model_.pain,
+        model_.threshold, alarm == 1, model_.totalDistance, model_.totalKeys};
     for (int i = 0; i < listenerCount_; ++i) listeners_[i]->OnSample(sample);
 }
 
@@ -47,9 +47,9 @@ void SamplingTick::Resume(std::int32_t periodMs) {
     if (gap <= 0) return;  // the clock went back: nothing to make up
     // The counter keeps its rhythm, so the saves and flashes come when they would have.
     const std::int64_t missed = gap / periodMs;
-    tickCount_ = static_cast<std::int32_t>((tickCount_ - 1 + missed % (kTickWrap - 1)) %
-                                           (kTickWrap - 1)) +
-                 1;
+    tickCount_ =
+        static_cast<std::int32_t>((tickCount_ - 1 + missed % (kTickWrap - 1)) % (kTickWrap - 1)) +
+        1;
     AddIdleTime(gap);
 }
 

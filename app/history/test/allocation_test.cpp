@@ -2,13 +2,11 @@
 // heap, the clock or the disk. The counting operator new is linked into this binary.
 #include <gtest/gtest.h>
 
-
 #include "fake_history_files.h"
 #include "tavrel/history_recorder.h"
 #include "tavrel/testing/fake_main_window.h"
 #include "tavrel/testing/allocation_counter.h"
 #include "tavrel/testing/simulated_clock.h"
-
 
 namespace tavrel::testing {
 namespace {

@@ -90,8 +90,8 @@ PlotScene BuildDayView(const DayDetail& day, PlotSize size) {
     // Room above the threshold, so that its line never lies on the panel's frame.
     double painTop = 0;
     for (const DayMinute& m : day.minutes) {
-        painTop = std::max({painTop, static_cast<double>(m.painMax),
-                            static_cast<double>(m.threshold) * 1.1 + 1});
+        painTop = std::max(
+            {painTop, static_cast<double>(m.painMax), static_cast<double>(m.threshold) * 1.1 + 1});
     }
     double countTop = 0, distanceTop = 0;
     for (const HourTotals& h : day.hours) {

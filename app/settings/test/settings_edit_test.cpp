@@ -137,6 +137,5 @@ TEST_F(EditTest, LongTextIsReadWholeOrNotAtAll) {
     EXPECT_EQ(Field(kDecay), "7");
 }
 
-
 }  // namespace
 }  // namespace tavrel::testing

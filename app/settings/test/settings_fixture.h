@@ -38,7 +38,7 @@ constexpr SetButton kPainful = SetButton::Painful;
 constexpr SetButton kNormal = SetButton::Normal;
 
 constexpr SettingId kFieldIds[] = {kThreshold,       kDecay,        kBreakLimit, kClickPain,
-                             kDoubleclickPain, kKeyboardPain, kMovePain,   kDragPain};
+                                   kDoubleclickPain, kKeyboardPain, kMovePain,   kDragPain};
 
 constexpr char kSavePrompt[] = "Settings have changed since last save.  Save Data?";
 

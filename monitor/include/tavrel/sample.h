@@ -15,7 +15,7 @@ struct Sample {
     MDTAG activity;          // what was counted in the interval
     float pain;              // after the update
     float threshold;
-    bool alarm;  // pain has reached the threshold
+    bool alarm;                  // pain has reached the threshold
     std::int32_t totalDistance;  // tenths of a pixel, all runs, after the update
     std::int32_t totalKeys;
 };

@@ -222,7 +222,7 @@ void XRecordActivitySource::Record() {
     XRecordEnableContext(data_, context_, &XRecordCallbacks::OnIntercept,
                          reinterpret_cast<XPointer>(this));
     if (!stopping_.load()) dataLost_.store(true);
-    wake_.Notify();  // a program at rest must hear that counting has ended
+    wake_.Notify();     // a program at rest must hear that counting has ended
     SignalRecording();  // Start may still be waiting for a recording that never began
 }
 
