@@ -41,10 +41,20 @@ if(NOT WIXL_EXECUTABLE OR NOT MSIBUILD_EXECUTABLE)
     message(STATUS "wixl or msibuild not found: no msi target (scripts/setup.sh installs them)")
     return()
 endif()
-# What wixl cannot say: Start with Windows is installed when STARTWITHWINDOWS is set.
+# The installer's own action: on removal, the Start with Windows entry of the installed copy.
+add_library(TavrelSetupActions SHARED ${CMAKE_CURRENT_LIST_DIR}/setup_actions_win32.cpp)
+# msi.dll, by flag: "msi" names the installer target here.
+target_link_libraries(TavrelSetupActions PRIVATE tavrel_startup_win32 -lmsi)
+set_target_properties(TavrelSetupActions PROPERTIES PREFIX "")
+target_link_options(TavrelSetupActions PRIVATE $<$<CONFIG:Release>:-s>)
+file(RELATIVE_PATH tavrel_actions_rel ${CMAKE_BINARY_DIR} ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/TavrelSetupActions.dll)
+
+# What wixl cannot say: Start with Windows is installed when STARTWITHWINDOWS is set, and the
+# installer's own action runs on removal, after the package's registry values go.
 set(tavrel_msi_queries
     -q "CREATE TABLE `Condition` (`Feature_` CHAR(38) NOT NULL, `Level` SHORT NOT NULL, `Condition` CHAR(255) PRIMARY KEY `Feature_`, `Level`)"
-    -q "INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) VALUES ('StartWithWindows', 1, 'STARTWITHWINDOWS')")
+    -q "INSERT INTO `Condition` (`Feature_`, `Level`, `Condition`) VALUES ('StartWithWindows', 1, 'STARTWITHWINDOWS')"
+    -q "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('RemoveStartWithWindows', 'REMOVE=\"ALL\" AND NOT UPGRADINGPRODUCTCODE', 2601)")
 # Windows Installer compares three fields of the version. The tests also build the next
 # version of the same package, to upgrade to.
 math(EXPR tavrel_next_patch "${PROJECT_VERSION_PATCH} + 1")
@@ -67,10 +77,11 @@ foreach(i 0 1)
         COMMAND ${WIXL_EXECUTABLE} -a x64 -o ${file}
                 -D Version=${version} -D BinDir=${tavrel_bin_rel}
                 -D WithHooks=${tavrel_with_hooks} -D Readme=${tavrel_readme_rel}
-                -D IconFile=${tavrel_icon_rel} ${CMAKE_CURRENT_LIST_DIR}/Tavrel.wxs
+                -D IconFile=${tavrel_icon_rel} -D SetupActions=${tavrel_actions_rel}
+                ${CMAKE_CURRENT_LIST_DIR}/Tavrel.wxs
         COMMAND ${MSIBUILD_EXECUTABLE} ${file} ${tavrel_msi_queries}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-        DEPENDS Tavrel ${CMAKE_CURRENT_LIST_DIR}/Tavrel.wxs ${tavrel_readme}
+        DEPENDS Tavrel TavrelSetupActions ${CMAKE_CURRENT_LIST_DIR}/Tavrel.wxs ${tavrel_readme}
         COMMENT "Building the installer of version ${version}"
         VERBATIM)
 endforeach()

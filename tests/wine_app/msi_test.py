@@ -19,6 +19,7 @@ from harness import (IDS, Probe, Store, Tavrel, X, history_folder, missing_tools
 ARGS = None
 TICKS, QUIT, TOTAL_DISTANCE = IDS["IDC_TICK_COUNT"], IDS["IDC_QUIT"], IDS["IDC_TOTAL_DISTANCE"]
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+APPROVED_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
 PID_WORDCOUNT_NO_ELEVATION = 8  # "elevated privileges are not required"
 
 
@@ -63,6 +64,19 @@ def run_value():
     return match and match.group(1).strip()
 
 
+def approved_value():
+    match = re.search(r"^\s+Tavrel\s+REG_BINARY\s+(\S*)", wine_output("reg", "query", APPROVED_KEY),
+                      re.M)
+    return match and match.group(1)
+
+
+def set_startup_entry(command):
+    """As the program's menu item writes it, with Task Manager's mark "enabled" beside it."""
+    wine_output("reg", "add", RUN_KEY, "/v", "Tavrel", "/t", "REG_SZ", "/d", command, "/f")
+    wine_output("reg", "add", APPROVED_KEY, "/v", "Tavrel", "/t", "REG_BINARY", "/d",
+                "020000000000000000000000", "/f")
+
+
 def msi_summary_word_count(msi):
     text = subprocess.run(["msiinfo", "suminfo", msi], stdout=subprocess.PIPE,
                           check=True).stdout.decode()
@@ -81,8 +95,9 @@ class MsiTest(unittest.TestCase):
             msiexec("/x", code)
         self.assertEqual(installed(), {}, "Tavrel installed before the test")
         Store().clear()
-        wine_output("reg", "delete", RUN_KEY, "/v", "Tavrel", "/f")
-        self.addCleanup(wine_output, "reg", "delete", RUN_KEY, "/v", "Tavrel", "/f")
+        for key in (RUN_KEY, APPROVED_KEY):
+            wine_output("reg", "delete", key, "/v", "Tavrel", "/f")
+            self.addCleanup(wine_output, "reg", "delete", key, "/v", "Tavrel", "/f")
         local = wine_output("cmd", "/c", "echo", "%LOCALAPPDATA%").strip()
         self.install_dir = os.path.join(unix_path(local), "Programs", "Tavrel")
         appdata = wine_output("cmd", "/c", "echo", "%APPDATA%").strip()
@@ -122,7 +137,17 @@ class MsiTest(unittest.TestCase):
         self.assertIsNone(run_value(), "Start with Windows turned on by default")
         (first,) = installed().keys()
         self.assertEqual(display_version(first), ARGS.first_version)
+        # Uninstalled, it leaves the Start with Windows entry of another copy of Tavrel...
+        other = r'"C:\Portable\Tavrel\Tavrel.exe"'
+        set_startup_entry(other)
         self.assertEqual(msiexec("/x", ARGS.msi), 0)
+        self.assertEqual(installed(), {})
+        self.assertEqual((run_value(), approved_value()), (other, "020000000000000000000000"))
+        # ...and takes away the one that the installed copy's menu wrote, with its mark.
+        self.assertEqual(msiexec("/i", ARGS.msi), 0)
+        set_startup_entry(self.expected_command.replace("Tavrel.exe", "TAVREL.EXE"))
+        self.assertEqual(msiexec("/x", ARGS.msi), 0)
+        self.assertEqual((run_value(), approved_value()), (None, None))
         self.assertEqual(msiexec("/i", ARGS.msi, "STARTWITHWINDOWS=1"), 0)
         self.assertEqual(run_value(), self.expected_command)
 

@@ -1,25 +1,20 @@
 // The "Start with Windows" item of the tray menu and the system menu: the program's value
 // under HKCU\Software\Microsoft\Windows\CurrentVersion\Run, read beside the mark Task Manager
-// keeps under ...\Explorer\StartupApproved\Run. The rule is tavrel/start_with_windows.h.
+// keeps under ...\Explorer\StartupApproved\Run. The rule is tavrel/start_with_windows.h,
+// the registry side startup_entry_win32.h.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-#include "tavrel/start_with_windows.h"
+#include "startup_entry_win32.h"
 
 namespace tavrel::win32 {
 
 constexpr char kStartWithWindowsText[] = "Start with &Windows";
 // System-menu command of the item; the low four bits stay clear as the system reserves them.
 constexpr UINT kStartWithWindowsMenuCommand = 0x0030;
-// The Run value's name, the same the installer writes.
-constexpr char kStartupValueName[] = "Tavrel";
-
-// Both keys' entries for the value name, as they are now.
-StartupEntry ReadStartupEntry(const char* valueName);
-
 class StartWithWindowsItem {
   public:
     StartWithWindowsItem();
