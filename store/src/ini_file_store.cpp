@@ -348,10 +348,16 @@ std::string IniFileStore::Serialize(const std::vector<Section>& sections) const 
 }
 
 bool IniFileStore::Commit(std::vector<Section> next) {
+    const std::string text = Serialize(next);
+    // The totals are stored every few seconds whether or not they moved: a file that would
+    // come out the same is not rewritten, and the disk is left to sleep.
+    if (written_ && text == writtenText_) return true;
     // A file that could not be read is left alone: this run keeps its values in memory only,
     // as the user was told.
-    if (loadProblem_.empty() && !settings_file::ReplaceDurably(path_, Serialize(next))) {
-        return false;
+    if (loadProblem_.empty()) {
+        if (!settings_file::ReplaceDurably(path_, text)) return false;
+        written_ = true;
+        writtenText_ = text;
     }
     sections_ = std::move(next);
     return true;

@@ -101,6 +101,29 @@ TEST_F(IniFileStoreTest, BatchRewritesTheFileOnceWithEveryValue) {
     EXPECT_EQ(IniFileStore(file.string()).ReadInt("Painful", "Threshold", 0), 300);
 }
 
+TEST_F(IniFileStoreTest, WriteThatWouldLeaveTheFileAsItIsDoesNotTouchTheDisk) {
+    IniFileStore store(file.string());
+    ASSERT_TRUE(store.WriteInt("Main", "Distance", 10));
+    ASSERT_TRUE(store.WriteInt("Main", "TotalKeys", 4));
+    // Every rewrite renames a new file over the old one: a link made to the old one then
+    // names another file than the path does.
+    const fs::path witness = folder.path() / "witness";
+    fs::create_hard_link(file, witness);
+    // The totals stored again unchanged, alone or in a batch with other spellings of the names.
+    EXPECT_TRUE(store.WriteInt("Main", "Distance", 10));
+    EXPECT_TRUE(store.WriteBatch(
+        {StoreValue::Int("MAIN", "distance", 10), StoreValue::Int("main", "TOTALKEYS", 4)}));
+    EXPECT_TRUE(fs::equivalent(file, witness));
+    // A change is written, and so is a value put back after it.
+    EXPECT_TRUE(store.WriteInt("Main", "Distance", 11));
+    EXPECT_FALSE(fs::equivalent(file, witness));
+    fs::remove(witness);
+    fs::create_hard_link(file, witness);
+    EXPECT_TRUE(store.WriteInt("Main", "Distance", 10));
+    EXPECT_FALSE(fs::equivalent(file, witness));
+    EXPECT_EQ(ReadFile(file), "[Main]\nDistance=10\nTotalKeys=4\n");
+}
+
 TEST_F(IniFileStoreTest, TextsThatWouldReadAsSomethingElseAreQuoted) {
     const struct {
         const char* text;

@@ -31,7 +31,9 @@ namespace tavrel {
 // target (through symlinks, which stay), flushed to the disk with the old file's mode, renamed
 // over the old one, then the folder flushed; a crash leaves the old file or the new one and
 // never half of either. The folder is made when missing. A write that cannot reach the disk
-// returns false and changes nothing, in memory or on disk.
+// returns false and changes nothing, in memory or on disk. A write that would leave the file
+// as this store last wrote it (the totals stored again unchanged) succeeds without touching
+// the disk.
 class IniFileStore : public SettingsStore {
   public:
     explicit IniFileStore(std::string path);
@@ -75,6 +77,10 @@ class IniFileStore : public SettingsStore {
     std::string path_;
     std::vector<Section> sections_;  // in the order of the file, then of first writes
     std::string loadProblem_;
+    // What this run last put into the file: a write that would give the same text again
+    // changes nothing and is skipped.
+    bool written_ = false;
+    std::string writtenText_;
 };
 
 // $XDG_CONFIG_HOME/ZKV/Tavrel.conf, or ~/.config/ZKV/Tavrel.conf when XDG_CONFIG_HOME is
