@@ -191,8 +191,13 @@ class SettingsFileTest(unittest.TestCase):
         os.symlink("../../dotfiles/tavrel.conf", self.app.config_file)
         self.app.start()
         os.chmod(target, 0o600)
-        self.app.wait_for(lambda d: int(d["readouts"]["tickCount"]) > 110, timeout=20,
-                          what="a save of the totals")
+        saved = self.app.wait_for(lambda d: int(d["readouts"]["tickCount"]) > 110, timeout=20,
+                                  what="a save of the totals")
+        # Totals that did not move are not written again: a move gives Quit something to save.
+        xdotool("mousemove", 300, 400)
+        xdotool("mousemove", 320, 420)
+        self.app.wait_for(lambda d: self.app.total_distance(d) > self.app.total_distance(saved),
+                          what="the move counted")
         self.assertEqual(self.app.quit(), 0)
         self.assertTrue(os.path.islink(self.app.config_file))
         self.assertEqual(os.stat(target).st_mode & 0o7777, 0o600)
