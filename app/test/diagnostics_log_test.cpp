@@ -10,13 +10,8 @@
 
 #include "tavrel/diagnostics_log.h"
 #include "tavrel/monitor_controller.h"
-#include "tavrel/testing/fake_activity_source.h"
 #include "tavrel/testing/fake_diagnostics_log.h"
-#include "tavrel/testing/fake_main_window.h"
-#include "tavrel/testing/fake_settings_view.h"
-#include "tavrel/testing/fake_tick_timer.h"
-#include "tavrel/testing/fake_tray.h"
-#include "tavrel/testing/recording_store.h"
+#include "tavrel/testing/fake_roles.h"
 #include "tavrel/testing/simulated_clock.h"
 
 namespace tavrel {
@@ -25,18 +20,12 @@ namespace {
 using namespace tavrel::testing;
 namespace fs = std::filesystem;
 
-TEST(ControllerDiagnosticsTest, UnreadableSettingsAreToldOnceAndCaptureChangesAreNoted) {
-    SimulatedClock clock;
-    FakeActivitySource source;
-    FakeMainWindow window;
-    FakeTickTimer timer;
-    FakeSettingsView view;
-    FakeTray tray;
-    FakeStore store;
+class ControllerDiagnosticsTest : public ::testing::Test, public FakeRoles {};
+
+TEST_F(ControllerDiagnosticsTest, UnreadableSettingsAreToldOnceAndCaptureChangesAreNoted) {
     FakeDiagnosticsLog log;
     store.loadProblem = "Tavrel cannot read its settings file /x/Tavrel.conf (Permission denied).";
-    MonitorController controller(
-        MonitorRoles{window, timer, view, tray, clock, source, store, &log});
+    MonitorController controller(Roles(&log));
     controller.Start(1024);
     EXPECT_TRUE(window.messages.empty()) << "told once the window ticks, not in Start";
     for (int i = 0; i < 60; ++i) {

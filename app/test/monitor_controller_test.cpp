@@ -9,13 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tavrel/testing/fake_activity_source.h"
-#include "tavrel/testing/fake_main_window.h"
-#include "tavrel/testing/fake_settings_view.h"
-#include "tavrel/testing/fake_tick_timer.h"
-#include "tavrel/testing/fake_tray.h"
-#include "tavrel/testing/recording_store.h"
-#include "tavrel/testing/simulated_clock.h"
+#include "tavrel/testing/fake_roles.h"
 
 namespace tavrel {
 namespace {
@@ -24,14 +18,13 @@ using namespace tavrel::testing;
 
 constexpr char kWriteFailed[] = "Can't write to INI file?";
 
-class MonitorControllerTest : public ::testing::Test {
+class MonitorControllerTest : public ::testing::Test, public FakeRoles {
   protected:
     void SetUp() override { idleMs = 0; }
     void TearDown() override { idleMs = 0; }
 
     MonitorController& Start() {
-        controller = std::make_unique<MonitorController>(
-            MonitorRoles{window, timer, view, tray, clock, source, store});
+        controller = std::make_unique<MonitorController>(Roles());
         controller->Start(1024);
         controller->OnTimer();  // the first tick only reads the clock
         return *controller;
@@ -52,13 +45,6 @@ class MonitorControllerTest : public ::testing::Test {
         EXPECT_EQ(controller->flags().raisedByAlarm, a);
     }
 
-    SimulatedClock clock;
-    FakeActivitySource source;
-    FakeMainWindow window;
-    FakeTickTimer timer;
-    FakeSettingsView view;
-    FakeTray tray;
-    FakeStore store;
     std::unique_ptr<MonitorController> controller;
 };
 
@@ -259,7 +245,9 @@ TEST_F(MonitorControllerTest, QuitWithEditsFollowsTheAnswer) {
         EXPECT_EQ(timer.running, !c.ends);
         EXPECT_EQ(tray.shown, !c.ends);
         EXPECT_EQ(store.data.ReadInt("Good", "Threshold", -1), c.storedThreshold);
-        if (!c.ends) EXPECT_TRUE(view.saveEnabled);
+        if (!c.ends) {
+            EXPECT_TRUE(view.saveEnabled);
+        }
     }
 }
 

@@ -8,22 +8,14 @@
 #include <string>
 
 #include "fake_history_files.h"
-#include "tavrel/testing/fake_activity_source.h"
-#include "tavrel/testing/fake_main_window.h"
-#include "tavrel/testing/fake_settings_view.h"
-#include "tavrel/testing/fake_tick_timer.h"
-#include "tavrel/testing/fake_tray.h"
-#include "tavrel/testing/recording_store.h"
-#include "tavrel/testing/simulated_clock.h"
+#include "tavrel/testing/fake_roles.h"
 
 namespace tavrel::testing {
 namespace {
 
-class TavrelCoreTest : public ::testing::Test {
+class TavrelCoreTest : public ::testing::Test, public FakeRoles {
   protected:
-    CoreRoles Roles(HistoryFiles* files) {
-        return CoreRoles{MonitorRoles{window, timer, view, tray, clock, source, store}, files};
-    }
+    CoreRoles Roles(HistoryFiles* files) { return CoreRoles{FakeRoles::Roles(), files}; }
     void Run(TavrelCore& core, int ticks, int keysEach) {
         for (int i = 0; i < ticks; ++i) {
             source.pending.keys = keysEach;
@@ -37,13 +29,6 @@ class TavrelCoreTest : public ::testing::Test {
         return all;
     }
 
-    SimulatedClock clock;
-    FakeActivitySource source;
-    FakeMainWindow window;
-    FakeTickTimer timer;
-    FakeSettingsView view;
-    FakeTray tray;
-    FakeStore store;
     FakeHistoryFiles files;
 };
 

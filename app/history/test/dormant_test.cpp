@@ -12,13 +12,7 @@
 #include "tavrel/history_recorder.h"
 #include "tavrel/history_writer.h"
 #include "tavrel/monitor_controller.h"
-#include "tavrel/testing/fake_activity_source.h"
-#include "tavrel/testing/fake_main_window.h"
-#include "tavrel/testing/fake_settings_view.h"
-#include "tavrel/testing/fake_tick_timer.h"
-#include "tavrel/testing/fake_tray.h"
-#include "tavrel/testing/recording_store.h"
-#include "tavrel/testing/simulated_clock.h"
+#include "tavrel/testing/fake_roles.h"
 
 namespace tavrel {
 namespace {
@@ -27,7 +21,7 @@ using namespace tavrel::testing;
 
 // One program over the fakes, its timer run by the test millisecond by millisecond. Its
 // wake-up goes straight to the controller, as a post reaches the GUI thread.
-struct Program final : WakeTarget {
+struct Program final : WakeTarget, FakeRoles {
     explicit Program(bool canWake) {
         source.canWake = canWake;
         recorder.emplace(clock, writer, controller.notice());
@@ -69,17 +63,9 @@ struct Program final : WakeTarget {
         return saved;
     }
 
-    SimulatedClock clock;
-    FakeActivitySource source;
-    FakeMainWindow window;
-    FakeTickTimer timer;
-    FakeSettingsView view;
-    FakeTray tray;
-    FakeStore store;
     FakeHistoryFiles files;
     HistoryWriter writer{files};
-    MonitorController controller{
-        MonitorRoles{window, timer, view, tray, clock, source, store, nullptr, this}};
+    MonitorController controller{Roles(nullptr, this)};
     std::optional<HistoryRecorder> recorder;
     std::int64_t now = 0, nextTick = 0;
     int starts = 0, ticks = 0, rests = 0;
