@@ -30,7 +30,7 @@ FileDiagnosticsLog::FileDiagnosticsLog(Clock& clock, fs::path file, std::uintmax
 
 void FileDiagnosticsLog::Note(const char* event, const std::string& words) {
     const SystemTime t = clock_.LocalNow().time;
-    char stamp[32];
+    char stamp[48];  // room for any field values, though a clock gives 19 characters
     std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day,
                   t.hour, t.minute, t.second);
     const std::string line = std::string(stamp) + " " + OneLine(event != nullptr ? event : "") +
