@@ -51,3 +51,27 @@ function(tavrel_add_benchmark name)
     add_executable(${name} ${B_SOURCES})
     target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark)
 endfunction()
+
+# tavrel_add_scenarios(<name prefix> SCRIPT <file.py> LABEL <label> TIMEOUT <s> [CLASS <Class>]
+#                      [ENVIRONMENT <var=value>] [ARGS ...] SCENARIOS <name or Class.test_name> ...)
+# One test per scenario of an end-to-end script, each a fresh run: named <prefix><name>, run
+# as "python3 SCRIPT ARGS Class.test_name", skipped when the script exits with 77.
+function(tavrel_add_scenarios prefix)
+    cmake_parse_arguments(S "" "SCRIPT;LABEL;TIMEOUT;CLASS;ENVIRONMENT" "ARGS;SCENARIOS" ${ARGN})
+    foreach(scenario ${S_SCENARIOS})
+        if(scenario MATCHES "\\.test_")
+            set(selected ${scenario})
+            string(REGEX REPLACE ".*\\.test_" "" name ${scenario})
+        else()
+            set(selected ${S_CLASS}.test_${scenario})
+            set(name ${scenario})
+        endif()
+        add_test(NAME ${prefix}${name}
+            COMMAND ${Python3_EXECUTABLE} ${S_SCRIPT} ${S_ARGS} ${selected})
+        set_tests_properties(${prefix}${name} PROPERTIES
+            TIMEOUT ${S_TIMEOUT} SKIP_RETURN_CODE 77 LABELS ${S_LABEL})
+        if(S_ENVIRONMENT)
+            set_tests_properties(${prefix}${name} PROPERTIES ENVIRONMENT "${S_ENVIRONMENT}")
+        endif()
+    endforeach()
+endfunction()
