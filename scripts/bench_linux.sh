@@ -21,26 +21,8 @@ for tool in Xvfb trayer xdotool; do
     command -v "$tool" >/dev/null || { echo "bench_linux: $tool is not installed" >&2; exit 1; }
 done
 
-work=$(mktemp -d /tmp/tavrel_bench.XXXXXX)
-pids=()
-cleanup() {
-    exec 3>&- 2>/dev/null || true
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display number nobody uses.
-display=170
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -noreset -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-trayer --edge top --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
-pids+=($!)
-sleep 1
+. "$root/scripts/bench_session.sh"
+bench_session bench 170
 
 mkdir -p "$work/config/ZKV" "$work/run"
 chmod 700 "$work/run"

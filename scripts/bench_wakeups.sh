@@ -13,24 +13,8 @@ seconds=${2:-60}
 tavrel=$build/bin/tavrel
 [[ -x $tavrel ]] || { echo "bench_wakeups: $tavrel is missing; build the linux preset" >&2; exit 1; }
 
-work=$(mktemp -d /tmp/tavrel_wakeups.XXXXXX)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-display=190
-while [[ -e /tmp/.X11-unix/X$display || -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
-export DISPLAY=:$display
-Xvfb "$DISPLAY" -noreset -screen 0 1024x768x24 >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-trayer --edge top --align right --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
-pids+=($!)
-sleep 1
+. "$root/scripts/bench_session.sh"
+bench_session wakeups 190
 
 mkdir -p "$work/config/ZKV" "$work/run" "$work/data"
 chmod 700 "$work/run"
@@ -47,8 +31,9 @@ sleep 3
 xdotool search --sync --name '^Tavrel$' | while read -r w; do
     xdotool windowfocus --sync "$w" key Escape 2>/dev/null || true
 done
-# The totals are stored within 5 s; then it has nothing left to do.
-sleep 10
+# The totals are stored within 5 s, and the minute holding the Escape once it has ended; then
+# it has nothing left to do.
+sleep $((60 - 10#$(date +%S) + 5))
 
 # One line per thread: its id and its switches so far.
 switches() {
