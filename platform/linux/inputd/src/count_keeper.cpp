@@ -13,19 +13,59 @@ void CountKeeper::RefreshSeat() {
     translator_.SetCounting(owner_.any);
 }
 
-Reply CountKeeper::Answer(int slot, const Request& request, bool haveDevices) {
+namespace {
+
+bool AnyCount(const MDTAG& c) {
+    return c.moveDistance != 0.0f || c.dragDistance != 0.0f || c.clicks != 0 ||
+           c.doubleClicks != 0 || c.keys != 0;
+}
+
+}  // namespace
+
+int CountKeeper::Open(std::uint32_t uid) {
+    const int slot = ledger_.Open(uid, translator_.Totals());
+    if (slot >= 0) held_[slot] = Held{};
+    return slot;
+}
+
+Reply CountKeeper::Current(int slot, std::uint32_t doubleClickMs, bool haveDevices) {
     Reply reply;
-    if (request.magic != kMagic || request.kind != RequestKind::Take) {
-        reply.status = Status::BadRequest;
-        return reply;
-    }
     reply.status = AccessFor(ledger_.Uid(slot), seat_, haveDevices);
     if (reply.status == Status::Counting) {
         // Only the user in front sets how presses pair up.
-        translator_.SetDoubleClickMs(request.doubleClickMs);
+        translator_.SetDoubleClickMs(doubleClickMs);
         reply.counts = ledger_.Take(slot, translator_.Totals());
     }
     return reply;
+}
+
+bool CountKeeper::Answer(int slot, const Request& request, bool haveDevices, Reply& reply) {
+    Held& held = held_[slot];
+    const bool known = request.kind == RequestKind::Take || request.kind == RequestKind::Wait;
+    if (request.magic != kMagic || !known || held.waiting) {
+        reply = Reply{};
+        reply.status = Status::BadRequest;
+        return true;
+    }
+    reply = Current(slot, request.doubleClickMs, haveDevices);
+    if (request.kind == RequestKind::Wait && held.replied && reply.status == held.last &&
+        !AnyCount(reply.counts)) {
+        held.waiting = true;
+        return false;
+    }
+    held.replied = true;
+    held.last = reply.status;
+    return true;
+}
+
+bool CountKeeper::WaitIsOver(int slot, bool haveDevices, Reply& reply) {
+    Held& held = held_[slot];
+    if (!held.waiting) return false;
+    reply = Current(slot, 0, haveDevices);  // 0: the double-click time stays
+    if (reply.status == held.last && !AnyCount(reply.counts)) return false;
+    held.waiting = false;
+    held.last = reply.status;
+    return true;
 }
 
 }  // namespace tavrel::inputd

@@ -85,6 +85,21 @@ int InputService::Run() {
                                     keeper_.Translator());
             }
         }
+        if (heldCount_ > 0) EndWaits();
+    }
+}
+
+void InputService::EndWaits() {
+    for (std::size_t slot = 0; slot < CountLedger::kMaxConnections; ++slot) {
+        Client& c = clients_[slot];
+        Reply reply;
+        if (c.fd < 0 || !c.held ||
+            !keeper_.WaitIsOver(static_cast<int>(slot), devices_.Count() > 0, reply)) {
+            continue;
+        }
+        c.held = false;
+        --heldCount_;
+        Send(slot, reply);
     }
 }
 
@@ -112,6 +127,7 @@ void InputService::Accept() {
     }
     clients_[slot].fd = fd;
     clients_[slot].filled = 0;
+    clients_[slot].held = false;
 }
 
 void InputService::Drop(std::size_t slot) {
@@ -121,6 +137,8 @@ void InputService::Drop(std::size_t slot) {
     close(c.fd);
     c.fd = -1;
     c.filled = 0;
+    if (c.held) --heldCount_;
+    c.held = false;
     keeper_.Close(static_cast<int>(slot));
 }
 
@@ -143,7 +161,16 @@ void InputService::OnClientReadable(std::size_t slot) {
 }
 
 void InputService::Answer(std::size_t slot, const Request& request) {
-    const Reply reply = keeper_.Answer(static_cast<int>(slot), request, devices_.Count() > 0);
+    Reply reply;
+    if (!keeper_.Answer(static_cast<int>(slot), request, devices_.Count() > 0, reply)) {
+        clients_[slot].held = true;
+        ++heldCount_;
+        return;
+    }
+    Send(slot, reply);
+}
+
+void InputService::Send(std::size_t slot, const Reply& reply) {
     const bool wellFormed = reply.status != Status::BadRequest;
     // A client that does not read its replies loses its connection, not the service's time.
     const ssize_t sent = send(clients_[slot].fd, &reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT);

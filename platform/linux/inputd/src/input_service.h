@@ -30,11 +30,15 @@ class InputService {
         int fd = -1;
         unsigned char request[sizeof(Request)];
         std::size_t filled = 0;
+        bool held = false;  // its Wait waits for something to say
     };
 
     void Accept();
     void OnClientReadable(std::size_t slot);
     void Answer(std::size_t slot, const Request& request);
+    void Send(std::size_t slot, const Reply& reply);
+    // After each round: the held Waits that now have something to say are answered.
+    void EndWaits();
     void Drop(std::size_t slot);
 
     int epollFd_ = -1;
@@ -43,6 +47,7 @@ class InputService {
     LogindSessionSource sessions_;
     CountKeeper keeper_{sessions_};
     Client clients_[CountLedger::kMaxConnections];
+    int heldCount_ = 0;
 };
 
 }  // namespace tavrel::inputd

@@ -39,6 +39,13 @@ class CountKeeperTest : public ::testing::Test {
         return keeper.Answer(slot, r, true);
     }
 
+    // False while the Wait is held.
+    bool Wait(int slot, Reply& reply) {
+        Request r;
+        r.kind = RequestKind::Wait;
+        return keeper.Answer(slot, r, true, reply);
+    }
+
     FakeSessionSource sessions;
     CountKeeper keeper{sessions};
     hooks::EvdevDevice keyboard{};
@@ -147,6 +154,49 @@ TEST_F(CountKeeperTest, NoUserTakesEveryConnection) {
     while (keeper.Open(kBob) >= 0) ++opened;
     EXPECT_EQ(opened, static_cast<int>(CountLedger::kMaxPerUser));
     EXPECT_GE(keeper.Open(kAlice), 0);
+}
+
+TEST_F(CountKeeperTest, AWaitIsHeldUntilACountOrANewStatus) {
+    sessions.Set(kAlice);
+    keeper.RefreshSeat();
+    const int a = keeper.Open(kAlice);
+    Reply reply;
+    // A first request has something to say whatever it is: the status.
+    ASSERT_TRUE(Wait(a, reply));
+    EXPECT_EQ(reply.status, Status::Counting);
+    // Then nothing happens: held, and still held after a look.
+    EXPECT_FALSE(Wait(a, reply));
+    EXPECT_FALSE(keeper.WaitIsOver(a, true, reply));
+    Type(2);
+    ASSERT_TRUE(keeper.WaitIsOver(a, true, reply));
+    EXPECT_EQ(reply.counts.keys, 2);
+    EXPECT_FALSE(keeper.WaitIsOver(a, true, reply)) << "answered once";
+    // Counts waiting when the Wait comes are given at once.
+    Type(1);
+    ASSERT_TRUE(Wait(a, reply));
+    EXPECT_EQ(reply.counts.keys, 1);
+    // A lock is news, and so is the unlock.
+    EXPECT_FALSE(Wait(a, reply));
+    sessions.Set(kAlice, true);
+    keeper.RefreshSeat();
+    ASSERT_TRUE(keeper.WaitIsOver(a, true, reply));
+    EXPECT_EQ(reply.status, Status::SessionInactive);
+    EXPECT_FALSE(Wait(a, reply));
+    Type(3);  // counted for nobody
+    EXPECT_FALSE(keeper.WaitIsOver(a, true, reply));
+    sessions.Set(kAlice);
+    keeper.RefreshSeat();
+    ASSERT_TRUE(keeper.WaitIsOver(a, true, reply));
+    EXPECT_EQ(reply.status, Status::Counting);
+    EXPECT_EQ(reply.counts.keys, 0);
+    // One request at a time: another one while a Wait is held is refused.
+    EXPECT_FALSE(Wait(a, reply));
+    EXPECT_EQ(Take(a).status, Status::BadRequest);
+    // A new connection in the same slot starts afresh.
+    keeper.Close(a);
+    const int again = keeper.Open(kAlice);
+    ASSERT_TRUE(Wait(again, reply));
+    EXPECT_EQ(reply.status, Status::Counting);
 }
 
 }  // namespace

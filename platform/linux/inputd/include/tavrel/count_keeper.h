@@ -23,19 +23,37 @@ class CountKeeper {
     hooks::EvdevTranslator& Translator() { return translator_; }
 
     // A connection from `uid`: its slot, or -1 if refused for want of room.
-    int Open(std::uint32_t uid) { return ledger_.Open(uid, translator_.Totals()); }
+    int Open(std::uint32_t uid);
     void Close(int slot) { ledger_.Close(slot); }
 
     // The reply to one request of the connection in `slot`. A BadRequest reply ends the
-    // connection.
-    Reply Answer(int slot, const Request& request, bool haveDevices);
+    // connection. A Wait with nothing to say yet is held: false, and WaitIsOver decides later.
+    bool Answer(int slot, const Request& request, bool haveDevices, Reply& reply);
+    Reply Answer(int slot, const Request& request, bool haveDevices) {
+        Reply reply;
+        Answer(slot, request, haveDevices, reply);
+        return reply;
+    }
+    // Whether the connection's held Wait now has its reply (then given in `reply`); false
+    // while there is still nothing to say or no Wait is held.
+    bool WaitIsOver(int slot, bool haveDevices, Reply& reply);
 
   private:
+    // What the connection is given now: its status, and its counts while it may have them.
+    Reply Current(int slot, std::uint32_t doubleClickMs, bool haveDevices);
+    // What each connection was last told, and whether it waits for more.
+    struct Held {
+        bool waiting = false;
+        bool replied = false;
+        Status last = Status::Counting;
+    };
+
     SessionSource& sessions_;
     hooks::EvdevTranslator translator_;
     CountLedger ledger_;
     SeatState seat_;
     CountingOwner owner_;
+    Held held_[CountLedger::kMaxConnections];
 };
 
 }  // namespace tavrel::inputd

@@ -18,6 +18,10 @@ constexpr std::uint32_t kMagic = 0x31525654u;  // "TVR1"
 enum class RequestKind : std::uint32_t {
     // Counts since this connection's previous Take (or since it was accepted).
     Take = 1,
+    // As Take, but the reply is held until there is something to say: a count, or a status
+    // other than that of the previous reply. Lets a client sleep until the next input. One
+    // request at a time: another one while a Wait is held is a BadRequest.
+    Wait = 2,
 };
 
 struct Request {
