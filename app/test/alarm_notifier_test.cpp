@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,13 @@ TEST(AlarmNotifier, OneNotificationPerAlarmWithThePainAndThresholdWithdrawnWhenI
         At(10, 100, false),    At(100.7f, 100, true), At(140, 100, true),
         At(99.5f, 100, false), At(50, 100, false),    At(2500.2f, 2500, true),
     };
-    for (const Sample& s : run) alarm.OnSample(s);
+    // Settled, so that a hidden program may rest, except while a notification is up.
+    const bool settledAfter[] = {true, false, false, true, true, false};
+    EXPECT_TRUE(alarm.Settled());
+    for (std::size_t i = 0; i < std::size(run); ++i) {
+        alarm.OnSample(run[i]);
+        EXPECT_EQ(alarm.Settled(), settledAfter[i]) << "after sample " << i;
+    }
     EXPECT_EQ(notifier.log, (std::vector<std::string>{
                                 "Tavrel: Pain 100 has reached the threshold of 100.",
                                 "withdrawn",

@@ -23,6 +23,8 @@ class AlarmNotifier final : public SampleListener {
     explicit AlarmNotifier(DesktopNotifier& notifier) : notifier_(notifier) {}
 
     void OnSample(const Sample& sample) override;
+    // Out of an alarm, a quiet tick changes nothing here.
+    bool Settled() const override { return !inAlarm_; }
 
   private:
     DesktopNotifier& notifier_;

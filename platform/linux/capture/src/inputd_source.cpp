@@ -2,6 +2,7 @@
 #include "tavrel/inputd_source.h"
 
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -28,6 +29,11 @@ bool Plausible(const MDTAG& counts) {
            counts.doubleClicks >= 0 && counts.keys >= 0;
 }
 
+bool AnyCount(const MDTAG& c) {
+    return c.moveDistance != 0.0f || c.dragDistance != 0.0f || c.clicks != 0 ||
+           c.doubleClicks != 0 || c.keys != 0;
+}
+
 void Add(MDTAG& total, const MDTAG& more) {
     total.moveDistance += more.moveDistance;
     total.dragDistance += more.dragDistance;
@@ -52,6 +58,7 @@ InputdActivitySource::InputdActivitySource(std::uint32_t doubleClickMs, std::str
 
 InputdActivitySource::~InputdActivitySource() {
     Stop();
+    if (stopWatching_ >= 0) close(stopWatching_);
 }
 
 CaptureStatus InputdActivitySource::Start() {
@@ -74,10 +81,12 @@ CaptureStatus InputdActivitySource::Start() {
 }
 
 void InputdActivitySource::Stop() {
+    StopWatching();
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
     started_ = false;
     awaitingReply_ = false;
+    waiting_ = false;
     replyFill_ = 0;
     carried_ = MDTAG{};
     state_ = ServiceState::NotAnswering;
@@ -106,6 +115,7 @@ bool InputdActivitySource::Connect() {
     }
     fd_ = fd;
     awaitingReply_ = false;
+    waiting_ = false;
     replyFill_ = 0;
     return true;
 }
@@ -114,21 +124,23 @@ void InputdActivitySource::Disconnect(ServiceState why) {
     if (fd_ >= 0) close(fd_);
     fd_ = -1;
     awaitingReply_ = false;
+    waiting_ = false;
     replyFill_ = 0;
     state_ = why;
 }
 
-bool InputdActivitySource::SendRequest() {
-    const inputd::Request request{inputd::kMagic, inputd::RequestKind::Take, doubleClickMs_, 0};
+bool InputdActivitySource::SendRequest(inputd::RequestKind kind) {
+    const inputd::Request request{inputd::kMagic, kind, doubleClickMs_, 0};
     const ssize_t sent = send(fd_, &request, sizeof request, MSG_DONTWAIT | MSG_NOSIGNAL);
     if (sent == static_cast<ssize_t>(sizeof request)) {
         awaitingReply_ = true;
+        waiting_ = kind == inputd::RequestKind::Wait;
         requestSent_ = Clock::now();
         return true;
     }
     if (sent < 0 && (errno == EAGAIN || errno == EINTR)) return false;  // next tick
     // A part of a message cannot be taken back: the stream is out of step.
-    Disconnect(state_ == ServiceState::NotAnswering ? state_ : ServiceState::Lost);
+    Disconnect(state_ == ServiceState::NotAnswering ? state_.load() : ServiceState::Lost);
     return false;
 }
 
@@ -140,7 +152,7 @@ bool InputdActivitySource::ReadReply(MDTAG& record) {
     if (got <= 0) {
         // Closed or broken. A service that never answered still has not.
         const bool answered = state_ != ServiceState::NotAnswering;
-        Disconnect(state_ == ServiceState::Incompatible ? state_
+        Disconnect(state_ == ServiceState::Incompatible ? state_.load()
                    : answered                           ? ServiceState::Lost
                                                         : ServiceState::NotAnswering);
         return false;
@@ -149,6 +161,16 @@ bool InputdActivitySource::ReadReply(MDTAG& record) {
     if (replyFill_ < sizeof reply_) return false;
     replyFill_ = 0;
     awaitingReply_ = false;
+    const bool wasWait = waiting_;
+    waiting_ = false;
+    inputd::Reply reply;
+    std::memcpy(&reply, reply_, sizeof reply);
+    if (wasWait && reply.magic == inputd::kMagic && reply.status == inputd::Status::BadRequest) {
+        // A service from before Wait: it closes now; counting goes on, ticking.
+        serviceCannotWait_ = true;
+        Disconnect(ServiceState::Lost);
+        return true;
+    }
     HandleReply(record);
     return true;
 }
@@ -185,6 +207,7 @@ void InputdActivitySource::HandleReply(MDTAG& record) {
 }
 
 void InputdActivitySource::Take(MDTAG& record) {
+    StopWatching();
     record = carried_;
     carried_ = MDTAG{};
     if (!started_) return;
@@ -192,12 +215,56 @@ void InputdActivitySource::Take(MDTAG& record) {
         if (Clock::now() < nextConnect_ || !Connect()) return;
     }
     if (awaitingReply_ && !ReadReply(record)) {
-        if (fd_ >= 0 && Clock::now() - requestSent_ > kReplyLate) {
+        // A Wait is answered when there is something to say, however late that is.
+        if (fd_ >= 0 && !waiting_ && Clock::now() - requestSent_ > kReplyLate) {
             state_ = ServiceState::NotAnswering;
         }
         return;
     }
     if (fd_ >= 0) SendRequest();
+}
+
+bool InputdActivitySource::ArmWake(WakeTarget& target) {
+    if (!started_ || fd_ < 0 || serviceCannotWait_ || watcher_.joinable()) return false;
+    if (stopWatching_ < 0) stopWatching_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stopWatching_ < 0 || AnyCount(carried_)) return false;
+    wake_.Arm(target);
+    // The connection is the watcher's until the next tick joins it.
+    watcher_ = std::thread([this] { Watch(); });
+    return true;
+}
+
+void InputdActivitySource::Watch() {
+    for (;;) {
+        // The reply to the last Take comes first: only with nothing in it is a Wait sent.
+        if (!awaitingReply_ && !SendRequest(inputd::RequestKind::Wait)) break;
+        pollfd watched[2] = {{fd_, POLLIN, 0}, {stopWatching_, POLLIN, 0}};
+        if (poll(watched, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (watched[1].revents != 0) return;  // the program woke by itself
+        const bool wasWait = waiting_;
+        const ServiceState before = state_;
+        if (!ReadReply(carried_)) {
+            if (fd_ < 0) break;
+            continue;  // a part of a reply
+        }
+        if (wasWait || fd_ < 0 || state_ != before || AnyCount(carried_)) break;
+    }
+    // Counts, news or a lost connection: the next tick hands them in.
+    wake_.Notify();
+}
+
+void InputdActivitySource::StopWatching() {
+    if (!watcher_.joinable()) return;
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = write(stopWatching_, &one, sizeof one);
+    watcher_.join();
+    std::uint64_t drained;
+    while (read(stopWatching_, &drained, sizeof drained) > 0) {
+    }
+    wake_.Disarm();
 }
 
 }  // namespace tavrel

@@ -36,7 +36,10 @@ void PickingActivitySource::Take(MDTAG& record) {
 }
 
 bool PickingActivitySource::ArmWake(WakeTarget& target) {
-    return session_ == SessionKind::X11 && xRecord_.ArmWake(target);
+    if (session_ == SessionKind::X11) return xRecord_.ArmWake(target);
+    // The service sees the input of every program, X11 ones too: its wake-up is enough while
+    // its counts are taken. Otherwise it may come back at any tick, so the program ticks.
+    return pick_.source == PickedSource::Service && service_.ArmWake(target);
 }
 
 CaptureStatus PickingActivitySource::Status() {

@@ -267,6 +267,90 @@ TEST(InputdActivitySource, AReplyInPiecesIsPutTogetherAndASilentServiceNeverBloc
     }
 }
 
+struct CountedWake final : WakeTarget {
+    void Wake() override { ++wakes; }
+    std::atomic<int> wakes{0};
+};
+
+// Arms once the reply to the last Take is in (a tick or two); false if it never is.
+bool ArmSoon(ActivitySource& source, WakeTarget& target) {
+    for (int i = 0; i < 200; ++i) {
+        if (source.ArmWake(target)) return true;
+        std::this_thread::sleep_for(5ms);
+    }
+    return false;
+}
+
+TEST(InputdActivitySource, AWaitSleepsUntilTheServiceHasSomethingAndWakesOnce) {
+    const std::string path = TestSocket("wait");
+    FakeService service(path, [](int, const Request& r) {
+        if (r.kind != inputd::RequestKind::Wait) return Counts({});
+        std::this_thread::sleep_for(300ms);  // the service holds it until a key comes
+        return Counts({0, 0, 0, 0, 3});
+    });
+    InputdActivitySource source(500, path);
+    ASSERT_EQ(source.Start().health, CaptureHealth::Counting);
+    MDTAG record{};
+    source.Take(record);
+    CountedWake wake;
+    ASSERT_TRUE(ArmSoon(source, wake));
+    EXPECT_FALSE(source.ArmWake(wake)) << "one watch at a time";
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(wake.wakes, 0) << "woken before the service said anything";
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (wake.wakes == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(wake.wakes, 1);
+    // The tick after the wake-up hands in the Wait's counts, and asking goes on as before.
+    const MDTAG total = TickUntil(source, [](const MDTAG& t) { return t.keys >= 3; });
+    EXPECT_EQ(total.keys, 3);
+    EXPECT_EQ(source.state(), ServiceState::Counting);
+    int waits = 0;
+    for (const Request& r : service.requests()) {
+        EXPECT_EQ(r.magic, inputd::kMagic);
+        waits += r.kind == inputd::RequestKind::Wait;
+    }
+    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(wake.wakes, 1) << "one wake-up, not one per reply";
+    // A watch still open when the source stops ends with it.
+    ASSERT_TRUE(ArmSoon(source, wake));
+    source.Stop();
+}
+
+TEST(InputdActivitySource, AServiceThatCannotWaitKeepsTheProgramTicking) {
+    const std::string path = TestSocket("nowait");
+    FakeService service(path, [](int, const Request& r) {
+        if (r.kind != inputd::RequestKind::Wait) return Counts({});
+        Answer refused = Refusal(inputd::Status::BadRequest);  // a service from before Wait
+        refused.hangUp = true;
+        return refused;
+    });
+    InputdActivitySource source(500, path);
+    ASSERT_EQ(source.Start().health, CaptureHealth::Counting);
+    MDTAG record{};
+    source.Take(record);
+    CountedWake wake;
+    ASSERT_TRUE(ArmSoon(source, wake));
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (wake.wakes == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(wake.wakes, 1) << "the refusal wakes the program";
+    source.Take(record);
+    EXPECT_NE(source.state(), ServiceState::Incompatible);
+    // Connected again, it counts and never asks to wait again.
+    TickUntil(source, [&](const MDTAG&) {
+        return service.connections() == 2 && source.state() == ServiceState::Counting;
+    });
+    EXPECT_EQ(service.connections(), 2);
+    EXPECT_EQ(source.state(), ServiceState::Counting);
+    EXPECT_FALSE(source.ArmWake(wake));
+    int waits = 0;
+    for (const Request& r : service.requests()) waits += r.kind == inputd::RequestKind::Wait;
+    EXPECT_EQ(waits, 1);
+}
+
 TEST(PickingActivitySource, InAWaylandSessionTheServiceCountsWhileItCanElseXRecord) {
     struct FixedSource final : ActivitySource {
         CaptureStatus status{CaptureHealth::PartlyCounting, "x"};

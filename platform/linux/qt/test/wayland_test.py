@@ -21,6 +21,10 @@ import unittest
 
 from harness import Program, run_tests, xdotool
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), *[os.pardir] * 4,
+                                "tests"))
+from process_stats import comes_to_rest, switches_during  # noqa: E402  (not a package)
+
 BINARY = None
 SCREENSHOT = None
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -223,6 +227,27 @@ class WaylandTest(unittest.TestCase):
                                     s["loaded"]], 10, "the History window")[-1]
         # At the screen's resolution the same pixels would be metres more.
         self.assertRegex(state["totals"], r"Moved 39\D?370 px \(1\.0 m\)")
+
+    def test_hidden_and_idle_it_rests_until_the_service_has_a_count(self):
+        requests = self.desktop.input_service({"status": 0})
+        # The window on the X display, to be hidden with a key; the session is Wayland's.
+        self.desktop.env["QT_QPA_PLATFORM"] = "xcb"
+        p = Program(BINARY, env=self.desktop.env)
+        self.programs.append(p)
+        p.start()
+        p.wait_for(lambda s: s["window"]["visible"], 5, "the window")
+        p.press_escape()  # X RECORD sees it, but the service's counts are the ones taken
+        p.wait_for(lambda s: not s["window"]["visible"], 3, "the window hidden")
+        self.assertTrue(comes_to_rest(p.process.pid, 30),
+                        "hidden and idle on the service, it still wakes every tick; requests "
+                        f"{[r['kind'] for r in json_lines(requests)][-8:]}")
+        self.assertEqual(json_lines(requests)[-1]["kind"], 2, "it rests on a Wait")
+        woken = switches_during(p.process.pid,
+                                lambda: self.desktop.control(status=0, counts=[0, 0, 0, 0, 2]))
+        self.assertGreater(woken, 5, "the service's reply wakes it")
+        self.assertEqual(p.start_again(), 0)
+        p.wait_for(lambda s: s["window"]["visible"] and keys(s) == 2, 5,
+                   "the two keys of the reply that woke it")
 
     def test_the_alarm_reaches_the_notification_server_and_is_withdrawn(self):
         notices = self.desktop.session_bus()

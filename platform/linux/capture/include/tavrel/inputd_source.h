@@ -2,13 +2,18 @@
 // and sends the next one, both without waiting, so the counts arrive one tick late and the
 // GUI thread never blocks. A broken connection is retried once a second.
 //
-// The service replies only when asked, so it cannot wake a GUI that has stopped its timer:
-// a program on this source keeps ticking.
+// To let the program stop its timer, ArmWake hands the connection to a thread of the source
+// until the next tick takes it back. The thread reads the reply to the last Take and then
+// sends a Wait, which the service answers only at the next count or change of status; it
+// sleeps in poll until that reply (or the end of the connection) arrives, then posts one
+// wake-up. What it read is handed in by the next tick.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "tavrel/activity_source.h"
 #include "tavrel/inputd_protocol.h"
@@ -34,15 +39,18 @@ class InputdActivitySource final : public ActivitySource {
     void Stop() override;
     void Take(MDTAG& record) override;
     CaptureStatus Status() override;
+    bool ArmWake(WakeTarget& target) override;
 
-    ServiceState state() const { return state_; }
+    ServiceState state() const { return state_.load(); }
 
   private:
     using Clock = std::chrono::steady_clock;
 
     bool Connect();
     void Disconnect(ServiceState why);
-    bool SendRequest();
+    bool SendRequest(inputd::RequestKind kind = inputd::RequestKind::Take);
+    void StopWatching();
+    void Watch();  // the watcher thread
     // Reads what has arrived; true once a whole reply is in and handled.
     bool ReadReply(MDTAG& record);
     void HandleReply(MDTAG& record);
@@ -55,10 +63,16 @@ class InputdActivitySource final : public ActivitySource {
     bool awaitingReply_ = false;
     Clock::time_point nextConnect_{};
     Clock::time_point requestSent_{};
-    ServiceState state_ = ServiceState::NotAnswering;
+    // Read by the GUI thread while the watcher may set it.
+    std::atomic<ServiceState> state_{ServiceState::NotAnswering};
     unsigned char reply_[sizeof(inputd::Reply)] = {};
     std::size_t replyFill_ = 0;
-    MDTAG carried_{};  // the answer Start waited for, handed out by the first Take
+    MDTAG carried_{};                 // the answer Start waited for, handed out by the first Take
+    bool waiting_ = false;            // the request in flight is a Wait: no reply is late
+    bool serviceCannotWait_ = false;  // an older service refused a Wait
+    WakeLatch wake_;
+    int stopWatching_ = -1;  // an eventfd that ends the watch
+    std::thread watcher_;
 };
 
 }  // namespace tavrel

@@ -22,7 +22,7 @@ class PickingActivitySource final : public ActivitySource {
     void Stop() override;
     void Take(MDTAG& record) override;
     CaptureStatus Status() override;
-    // In an X11 session X RECORD wakes the program; the input service cannot yet.
+    // X RECORD wakes the program in an X11 session, the input service while it counts.
     bool ArmWake(WakeTarget& target) override;
 
     PickedSource picked() const { return pick_.source; }

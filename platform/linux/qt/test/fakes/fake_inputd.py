@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """A stand-in for the input service on a test's socket: answers every Take with what the
-control file says, and logs each request as a JSON line.
+control file says, holds a Wait until there is something to say (counts to give, or a status
+other than the last one replied), and logs each request as a JSON line.
 
 Control file (JSON, read again whenever it changes):
   {"status": 0, "counts": [move, drag, clicks, doubleClicks, keys], "times": n}
@@ -11,6 +12,8 @@ Usage: fake_inputd.py --socket PATH --control FILE --log FILE
 import argparse
 import json
 import os
+import select
+import socket
 import socketserver
 import struct
 import threading
@@ -29,25 +32,36 @@ class Control:
         self.counts = [0, 0, 0, 0, 0]
         self.left = 0
 
+    def news(self, last_status):
+        """Whether a Wait would be answered now."""
+        with self.lock:
+            self._reload()
+            return self.status != last_status or (self.status == 0 and self.left > 0 and
+                                                  any(self.counts))
+
     def next_reply(self):
         with self.lock:
-            try:
-                stamp = os.stat(self.path).st_mtime_ns
-            except FileNotFoundError:
-                stamp = None
-            if stamp is not None and stamp != self.stamp:
-                self.stamp = stamp
-                with open(self.path) as f:
-                    c = json.load(f)
-                self.status = c.get("status", 0)
-                self.counts = c.get("counts", [0, 0, 0, 0, 0])
-                self.left = c.get("times", 1)
+            self._reload()
             counts = [0, 0, 0, 0, 0]
             if self.status == 0 and self.left > 0:
                 counts = self.counts
                 self.left -= 1
-            return REPLY.pack(MAGIC, self.status, float(counts[0]), float(counts[1]),
-                              *[int(v) for v in counts[2:]])
+            return self.status, REPLY.pack(MAGIC, self.status, float(counts[0]),
+                                           float(counts[1]), *[int(v) for v in counts[2:]])
+
+    def _reload(self):
+        """Reads the control file again if it changed; the lock is held."""
+        try:
+            stamp = os.stat(self.path).st_mtime_ns
+        except FileNotFoundError:
+            stamp = None
+        if stamp is not None and stamp != self.stamp:
+            self.stamp = stamp
+            with open(self.path) as f:
+                c = json.load(f)
+            self.status = c.get("status", 0)
+            self.counts = c.get("counts", [0, 0, 0, 0, 0])
+            self.left = c.get("times", 1)
 
 
 def main():
@@ -61,6 +75,7 @@ def main():
 
     class Handler(socketserver.BaseRequestHandler):
         def handle(self):
+            last_status = None
             while True:
                 data = b""
                 while len(data) < REQUEST.size:
@@ -75,7 +90,13 @@ def main():
                 with log_lock, open(args.log, "a") as f:
                     f.write(json.dumps({"magic": magic, "kind": kind,
                                         "doubleClickMs": double_click_ms}) + "\n")
-                self.request.sendall(control.next_reply())
+                while kind == 2 and not control.news(last_status):
+                    # Held; a client that hangs up meanwhile ends it.
+                    if select.select([self.request], [], [], 0.02)[0]:
+                        if not self.request.recv(1, socket.MSG_PEEK):
+                            return
+                last_status, reply = control.next_reply()
+                self.request.sendall(reply)
 
     if os.path.exists(args.socket):
         os.unlink(args.socket)
