@@ -4,12 +4,13 @@ away in the middle."""
 
 import os
 import subprocess
+import threading
 import time
 
 import evdev
 from evdev import ecodes as e
 
-from vmlib import (REQUEST, REPLY, MAGIC, TAKE, RepeatingKeyboard, hold_key, UserClient, check, chvt, click, counts,
+from vmlib import (REQUEST, REPLY, MAGIC, TAKE, WAIT, RepeatingKeyboard, hold_key, UserClient, check, chvt, click, counts,
                    finish, keyboard, mouse, move, opened_by, same_counts, service_pid,
                    session_active, session_of, tap, touchpad, wait_for)
 
@@ -199,6 +200,32 @@ probe = UserClient("alice")
 out = probe.send_raw(REQUEST.pack(MAGIC, 9, 500, 0), REPLY.size, after=1.0)
 check(REPLY.unpack(bytes.fromhex(out["hex"]))[1] == 3 and out["closed"], "a bad kind: BadRequest")
 probe.close()
+
+# A Wait is held while nothing happens, and the next count answers it.
+waiter = UserClient("alice")
+waiter.take()  # the first reply says the status
+held = {}
+
+
+def wait_once():
+    started = time.monotonic()
+    out = waiter.send_raw(REQUEST.pack(MAGIC, WAIT, 500, 0), REPLY.size, after=0.2)
+    held["after"] = time.monotonic() - started
+    data = bytes.fromhex(out.get("hex", ""))
+    held["reply"] = REPLY.unpack(data) if len(data) == REPLY.size else None
+
+
+thread = threading.Thread(target=wait_once)
+thread.start()
+time.sleep(1.5)
+check("after" not in held, "a Wait with nothing to say is held")
+tap(kbd, e.KEY_W)
+thread.join(10)
+reply = held.get("reply")
+check(reply is not None and reply[1] == 0 and reply[6] == 1 and held["after"] >= 1.4,
+      "the next key answers the Wait: %r" % held)
+waiter.close()
+alice.settle()  # that key
 half = UserClient("alice")
 half.send_raw(REQUEST.pack(MAGIC, TAKE, 500, 0)[:7], 0, after=0.2)
 half.close()

@@ -17,6 +17,7 @@ from evdev import AbsInfo, UInput, ecodes as e
 SOCKET = "/run/tavrel-inputd.socket"
 MAGIC = 0x31525654
 TAKE = 1
+WAIT = 2
 REQUEST = struct.Struct("=IIII")  # magic, kind, double-click ms, reserved
 REPLY = struct.Struct("=IIffiii")  # magic, status, move, drag, clicks, double-clicks, keys
 STATUS = {0: "Counting", 1: "SessionInactive", 2: "NotSeatUser", 3: "BadRequest", 4: "NoDevices"}
