@@ -29,11 +29,6 @@ bool Plausible(const MDTAG& counts) {
            counts.doubleClicks >= 0 && counts.keys >= 0;
 }
 
-bool AnyCount(const MDTAG& c) {
-    return c.moveDistance != 0.0f || c.dragDistance != 0.0f || c.clicks != 0 ||
-           c.doubleClicks != 0 || c.keys != 0;
-}
-
 void Add(MDTAG& total, const MDTAG& more) {
     total.moveDistance += more.moveDistance;
     total.dragDistance += more.dragDistance;
@@ -227,7 +222,7 @@ void InputdActivitySource::Take(MDTAG& record) {
 bool InputdActivitySource::ArmWake(WakeTarget& target) {
     if (!started_ || fd_ < 0 || serviceCannotWait_ || watcher_.joinable()) return false;
     if (stopWatching_ < 0) stopWatching_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (stopWatching_ < 0 || AnyCount(carried_)) return false;
+    if (stopWatching_ < 0 || inputd::HasCounts(carried_)) return false;
     wake_.Arm(target);
     // The connection is the watcher's until the next tick joins it.
     watcher_ = std::thread([this] { Watch(); });
@@ -250,7 +245,7 @@ void InputdActivitySource::Watch() {
             if (fd_ < 0) break;
             continue;  // a part of a reply
         }
-        if (wasWait || fd_ < 0 || state_ != before || AnyCount(carried_)) break;
+        if (wasWait || fd_ < 0 || state_ != before || inputd::HasCounts(carried_)) break;
     }
     // Counts, news or a lost connection: the next tick hands them in.
     wake_.Notify();

@@ -13,15 +13,6 @@ void CountKeeper::RefreshSeat() {
     translator_.SetCounting(owner_.any);
 }
 
-namespace {
-
-bool AnyCount(const MDTAG& c) {
-    return c.moveDistance != 0.0f || c.dragDistance != 0.0f || c.clicks != 0 ||
-           c.doubleClicks != 0 || c.keys != 0;
-}
-
-}  // namespace
-
 int CountKeeper::Open(std::uint32_t uid) {
     const int slot = ledger_.Open(uid, translator_.Totals());
     if (slot >= 0) held_[slot] = Held{};
@@ -49,7 +40,7 @@ bool CountKeeper::Answer(int slot, const Request& request, bool haveDevices, Rep
     }
     reply = Current(slot, request.doubleClickMs, haveDevices);
     if (request.kind == RequestKind::Wait && held.replied && reply.status == held.last &&
-        !AnyCount(reply.counts)) {
+        !HasCounts(reply.counts)) {
         held.waiting = true;
         return false;
     }
@@ -62,7 +53,7 @@ bool CountKeeper::WaitIsOver(int slot, bool haveDevices, Reply& reply) {
     Held& held = held_[slot];
     if (!held.waiting) return false;
     reply = Current(slot, 0, haveDevices);  // 0: the double-click time stays
-    if (reply.status == held.last && !AnyCount(reply.counts)) return false;
+    if (reply.status == held.last && !HasCounts(reply.counts)) return false;
     held.waiting = false;
     held.last = reply.status;
     return true;

@@ -56,6 +56,12 @@ static_assert(sizeof(Request) == 16, "Request is 16 bytes");
 static_assert(sizeof(Reply) == 28, "Reply is 28 bytes");
 static_assert(offsetof(Reply, counts) == 8, "Reply layout");
 
+// Whether a reply's counts hold anything: what makes a held Wait worth answering.
+inline bool HasCounts(const MDTAG& c) {
+    return c.moveDistance != 0.0f || c.dragDistance != 0.0f || c.clicks != 0 ||
+           c.doubleClicks != 0 || c.keys != 0;
+}
+
 // One plain sentence for the window and the tray tip; static storage.
 const char* StatusText(Status status);
 
