@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "expect_recorded.h"
 #include "tavrel/low_level_input_translation.h"
 
 namespace tavrel::hooks {
@@ -59,14 +60,7 @@ void RunCases(const std::vector<Case>& cases, DoubleClickLimits limits = {}) {
                 translator.Mouse(e.mouse);
             }
         }
-        MDTAG r{};
-        GetData(block, &r);
-        EXPECT_EQ(r.moveDistance, c.expected.moveDistance);
-        EXPECT_EQ(r.dragDistance, c.expected.dragDistance);
-        EXPECT_EQ(r.clicks, c.expected.clicks);
-        EXPECT_EQ(r.doubleClicks, c.expected.doubleClicks);
-        EXPECT_EQ(r.keys, c.expected.keys);
-        EXPECT_EQ(block.buttonDown, c.buttonDownAfter);
+        ExpectRecorded(block, c.expected, c.buttonDownAfter);
     }
 }
 

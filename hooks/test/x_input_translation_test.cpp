@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "expect_recorded.h"
 #include "tavrel/x_input_translation.h"
 
 namespace tavrel::hooks {
@@ -42,14 +43,7 @@ void RunCases(const std::vector<Case>& cases, DoubleClickLimits limits = {}) {
         ActivityBlock block{};
         XInputTranslator translator(block, limits);
         for (const XDeviceEvent& e : c.events) translator.Translate(e);
-        MDTAG r{};
-        GetData(block, &r);
-        EXPECT_EQ(r.moveDistance, c.expected.moveDistance);
-        EXPECT_EQ(r.dragDistance, c.expected.dragDistance);
-        EXPECT_EQ(r.clicks, c.expected.clicks);
-        EXPECT_EQ(r.doubleClicks, c.expected.doubleClicks);
-        EXPECT_EQ(r.keys, c.expected.keys);
-        EXPECT_EQ(block.buttonDown, c.buttonDownAfter);
+        ExpectRecorded(block, c.expected, c.buttonDownAfter);
     }
 }
 
