@@ -15,7 +15,7 @@ import time
 import unittest
 
 from harness import (IDS, Probe, Store, Tavrel, X, missing_tools, parse_arguments, run_tests,
-                     wait_until)
+                     start_tavrel, wait_until)
 
 ARGS = None
 
@@ -48,10 +48,7 @@ class AppTest(unittest.TestCase):
         self.addCleanup(self.probe.close)
 
     def start(self):
-        self.app = Tavrel(ARGS.bin)
-        self.addCleanup(self.app.stop, self.probe)
-        self.probe.ask("wait 20000")
-        self.probe.ask("wait-visible 5000")
+        self.app = start_tavrel(self, self.probe, ARGS.bin, first_tick=False)
         self.x = X(self.probe)
 
     def texts(self, *ids):

@@ -14,7 +14,7 @@ import time
 import unittest
 
 from harness import (IDS, Probe, Store, Tavrel, X, missing_tools, parse_arguments, run_tests,
-                     wait_until)
+                     start_tavrel, wait_until)
 from process_stats import comes_to_rest, switches_during  # noqa: E402  (found through the harness's path)
 
 ARGS = None
@@ -59,10 +59,7 @@ class CaptureTest(unittest.TestCase):
         self.addCleanup(self.probe.close)
 
     def start(self, *args):
-        self.app = Tavrel(ARGS.bin, args=args)
-        self.addCleanup(self.app.stop, self.probe)
-        self.probe.ask("wait 20000")
-        self.probe.ask("wait-visible 5000")
+        self.app = start_tavrel(self, self.probe, ARGS.bin, args=args)
         self.rect = [int(v) for v in self.probe.ask("rect").split()]
 
     def open_target(self, kind):
@@ -231,8 +228,6 @@ class CaptureTest(unittest.TestCase):
         x0, y = 550, 200
         xdotool("mousemove", x0, y)
         self.start()
-        # The read-outs hold the template's text until the first tick.
-        wait_until(lambda: self.probe.texts(CLICKS)[0].split()[0].isdigit(), 5, "the first tick")
         before = self.totals()
         self.probe.ask(f"command {IDCANCEL}")
         self.probe.ask("wait-hidden 3000")

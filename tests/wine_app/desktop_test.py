@@ -13,12 +13,12 @@ import subprocess
 import time
 import unittest
 
-from harness import (IDS, Probe, Screenshot, Store, Tavrel, X, missing_tools, parse_arguments,
-                     run_tests, wait_until)
+from harness import (IDS, Probe, Screenshot, Store, X, missing_tools, parse_arguments,
+                     run_tests, start_tavrel, wait_until)
 
 ARGS = None
 
-TICKS, QUIT = IDS["IDC_TICK_COUNT"], IDS["IDC_QUIT"]
+QUIT = IDS["IDC_QUIT"]
 IDCANCEL, IDOK, WM_SYSCOMMAND = 2, 1, 0x112
 START_WITH_WINDOWS_COMMAND = 0x30
 # The tray menu: Show, History..., About..., Start with Windows, Quit.
@@ -110,11 +110,7 @@ class StartWithWindowsTest(unittest.TestCase):
         X.park_pointer()
         self.probe = Probe(ARGS.probe)
         self.addCleanup(self.probe.close)
-        self.app = Tavrel(ARGS.bin)
-        self.addCleanup(self.app.stop, self.probe)
-        self.probe.ask("wait 20000")
-        self.probe.ask("wait-visible 5000")
-        wait_until(lambda: self.probe.texts(TICKS)[0] != "---", 5, "the first tick")
+        self.app = start_tavrel(self, self.probe, ARGS.bin)
         self.x = X(self.probe)
         self.probe.ask(f"command {IDCANCEL}")  # the main window would cover Wine's tray
         self.probe.ask("wait-hidden 3000")
@@ -193,11 +189,7 @@ class DpiTest(unittest.TestCase):
         X.park_pointer()
         self.probe = Probe(ARGS.probe)
         self.addCleanup(self.probe.close)
-        self.app = Tavrel(ARGS.bin)
-        self.addCleanup(self.app.stop, self.probe)
-        self.probe.ask("wait 20000")
-        self.probe.ask("wait-visible 5000")
-        wait_until(lambda: self.probe.texts(TICKS)[0] != "---", 5, "the first tick")
+        self.app = start_tavrel(self, self.probe, ARGS.bin)
 
     def assert_scaled(self, size, before, ratio, slack=4):
         for now, then in zip(size, before):

@@ -21,6 +21,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.p
 from resource_ids import IDS  # noqa: E402  (the tests' folder is not a package)
 
 QUIT_BUTTON = IDS["IDC_QUIT"]
+TICK_COUNT = IDS["IDC_TICK_COUNT"]
 IDNO = 7
 
 
@@ -160,6 +161,18 @@ class Tavrel:
         if self.running():
             self.proc.send_signal(signal.SIGKILL)
         self.proc.wait()
+
+
+def start_tavrel(test, probe, bin_dir, args=(), first_tick=True):
+    """Starts the program for one test, ended through `probe` at the test's end, and returns
+    it once its window is up and, with `first_tick`, its read-outs hold the first tick's."""
+    app = Tavrel(bin_dir, args=args)
+    test.addCleanup(app.stop, probe)
+    probe.ask("wait 20000")
+    probe.ask("wait-visible 5000")
+    if first_tick:
+        wait_until(lambda: probe.texts(TICK_COUNT)[0] != "---", 5, "the first tick")
+    return app
 
 
 class Store:

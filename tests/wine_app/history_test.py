@@ -16,8 +16,8 @@ import tempfile
 import time
 import unittest
 
-from harness import (IDS, Probe, Screenshot, Store, Tavrel, X, history_folder, history_lines,
-                     missing_tools, parse_arguments, run_tests, wait_until)
+from harness import (IDS, Probe, Screenshot, Store, X, history_folder, history_lines,
+                     missing_tools, parse_arguments, run_tests, start_tavrel, wait_until)
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 GENERATOR = os.path.join(ROOT, "tools", "history", "make_sample_history.py")
@@ -123,11 +123,7 @@ class HistoryTest(unittest.TestCase):
         self.app = None
 
     def start(self):
-        self.app = Tavrel(ARGS.bin)
-        self.addCleanup(self.app.stop, self.probe)
-        self.probe.ask("wait 20000")
-        self.probe.ask("wait-visible 5000")
-        wait_until(lambda: self.probe.texts(TICKS)[0] != "---", 5, "the first tick")
+        self.app = start_tavrel(self, self.probe, ARGS.bin)
         self.x = X(self.probe)
 
     def history(self):
