@@ -17,7 +17,7 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
     MDTAG next{};
     SystemTime UtcNow() override {
         const SystemTime reading = now_;
-        now_.milliseconds = static_cast<std::uint16_t>(now_.milliseconds + 25);  // two per tick
+        now_.milliseconds = static_cast<std::uint16_t>(now_.milliseconds + 50);  // one per tick
         if (now_.milliseconds >= 1000) {
             now_.milliseconds = static_cast<std::uint16_t>(now_.milliseconds - 1000);
             now_.second = static_cast<std::uint16_t>((now_.second + 1) % 60);
@@ -25,6 +25,7 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
         return reading;
     }
     LocalTime LocalNow() override { return {now_, 0}; }
+    std::int64_t MonotonicMs() override { return steady_ += 50; }
     CaptureStatus Start() override { return {}; }
     void Stop() override {}
     void Take(MDTAG& record) override { record = next; }
@@ -45,6 +46,7 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
 
   private:
     SystemTime now_{2024, 6, 1, 10, 12, 0, 0, 0};
+    std::int64_t steady_ = 0;
 };
 
 class NullStore : public SettingsStore {

@@ -7,6 +7,7 @@
 namespace tavrel {
 
 void AlarmNotifier::OnSample(const Sample& sample) {
+    if (sample.closing) return;
     if (sample.alarm == inAlarm_) return;
     inAlarm_ = sample.alarm;
     if (!inAlarm_) {

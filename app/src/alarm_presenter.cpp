@@ -28,6 +28,7 @@ AlarmPresenter::AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& 
     : window_(window), tray_(tray), flags_(flags) {}
 
 void AlarmPresenter::OnSample(const Sample& sample) {
+    if (sample.closing) return;  // nothing is raised or blinks as the program ends
     if (sample.alarm) {
         TakeAlarmPath(sample);
     } else {

@@ -28,6 +28,7 @@ ReadoutPanel::ReadoutPanel(ReadoutDisplay& window, const WindowFlags& flags)
     : window_(window), flags_(flags) {}
 
 void ReadoutPanel::OnSample(const Sample& sample) {
+    if (sample.closing) return;  // the window is going
     clickTotal_ = WrapAdd(clickTotal_, sample.activity.clicks);
     doubleClickTotal_ = WrapAdd(doubleClickTotal_, sample.activity.doubleClicks);
     last_ = sample;

@@ -45,7 +45,8 @@ bool TotalsKeeper::Save() {
 }
 
 void TotalsKeeper::OnSample(const Sample& sample) {
-    if (sample.tickCount % kSaveEvery != 0) return;
+    // The end stores them itself, once.
+    if (sample.closing || sample.tickCount % kSaveEvery != 0) return;
     // Each failed write is told, one box after the other.
     const bool distance = store_.WriteInt(kMain, kDistance, model_.totalDistance);
     if (!distance) notice_.Report();

@@ -219,6 +219,29 @@ TEST_F(MonitorControllerTest, QuitWithoutEditsStoresTheTotalsAndShutsDown) {
     EXPECT_EQ(source.stops, 1);
 }
 
+TEST_F(MonitorControllerTest, QuitAndTheSessionsEndCountWhatCameSinceTheLastTick) {
+    for (const bool quit : {true, false}) {
+        SCOPED_TRACE(quit ? "Quit" : "logoff");
+        Start();
+        Tick();
+        // The move to the Quit button and its click, after the last tick.
+        source.pending.moveDistance = 20.0f;
+        source.pending.clicks = 1;
+        source.pending.keys = 2;
+        clock.Advance(30);
+        if (quit) {
+            EXPECT_TRUE(controller->OnQuit());
+        } else {
+            controller->OnSessionEnd();
+        }
+        EXPECT_EQ(store.data.ReadInt("Main", "Distance", -1), 200);
+        EXPECT_EQ(store.data.ReadInt("Main", "TotalKeys", -1), 2);
+        EXPECT_EQ(window.raises, 0);
+        store.data.WriteInt("Main", "Distance", 0);
+        store.data.WriteInt("Main", "TotalKeys", 0);
+    }
+}
+
 TEST_F(MonitorControllerTest, QuitWithEditsFollowsTheAnswer) {
     struct Case {
         Answer answer;

@@ -13,12 +13,14 @@ namespace {
 class CountingDesktop : public Clock, public ActivitySource, public MainWindow, public Tray {
   public:
     SystemTime now = testing::At(10, 12, 0, 0, 0);
+    std::int64_t steady = 0;
     MDTAG next{};
     int effects = 0, raises = 0, hides = 0, alarmIcons = 0, messages = 0;
     SamplingTick* nested = nullptr;  // runs a few ticks inside the first message
 
     SystemTime UtcNow() override { return now; }
     LocalTime LocalNow() override { return {now, 0}; }
+    std::int64_t MonotonicMs() override { return steady; }
     CaptureStatus Start() override { return {}; }
     void Stop() override {}
     void Take(MDTAG& record) override { record = next; }
@@ -75,8 +77,11 @@ TEST(TickAllocationTest, TicksOnEveryPathAllocateNothing) {
 
     const long before = testing::AllocationCount();
     for (int i = 0; i < 1200; ++i) {
-        host.now = testing::Later(host.now, i % 7 == 0 ? 0 : 50);
-        if (i % 300 == 0) host.now = testing::At(1, 0, 0, 0, 0, 7);  // now and then a skipped tick
+        const int ms = i % 7 == 0 ? 0 : 50;
+        host.now = testing::Later(host.now, ms);
+        host.steady += ms;
+        if (i % 300 == 0) host.now = testing::At(1, 0, 0, 0, 0, 7);  // now and then a new month
+        if (i % 450 == 0) host.steady += 5000;                       // and a sleep
         // Bursts of activity into the alarm, then rests that let pain decay to level 0.
         host.next = MDTAG{};
         if (i % 200 < 60) host.next.moveDistance = static_cast<float>(i % 13 + 1);

@@ -48,7 +48,7 @@ class SamplingTickTest : public ::testing::Test {
 
     // One timer message, `ms` after the previous one.
     void Tick(int ms = 50, MDTAG activity = MDTAG{}) {
-        clock.now = Later(clock.now, ms);
+        clock.Advance(ms);
         source.pending = activity;
         tick.Run();
     }

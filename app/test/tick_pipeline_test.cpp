@@ -5,22 +5,25 @@ namespace tavrel {
 namespace pipeline_test {
 namespace {
 
-TEST_F(SamplingTickTest, FirstTickMeasuresNothingSoItsActivityReachesOnlyTheClickTotals) {
+TEST_F(SamplingTickTest, FirstTickMeasuresNothingSoItsActivityWaitsForTheSecond) {
     source.pending = Activity(100.0f, 0.0f, 2, 1, 5);
     tick.Run();
     EXPECT_EQ(tick.tickCount(), 1);
-    EXPECT_EQ(clock.utcReads, 2);
-    EXPECT_EQ(source.takes, 1);
-    EXPECT_EQ(readouts.clickTotal(), 2);
-    EXPECT_EQ(readouts.doubleClickTotal(), 1);
+    EXPECT_EQ(clock.utcReads, 1);
+    EXPECT_EQ(source.takes, 0);  // nothing to measure it over: it stays in the source
+    EXPECT_EQ(readouts.clickTotal(), 0);
     EXPECT_EQ(model.pain, 0.0f);
     EXPECT_EQ(model.totalKeys, 0);
     EXPECT_EQ(window.raises, 0);      // quiet path
     EXPECT_EQ(window.flashesOff, 0);  // the caption was never turned over: nothing to give back
 
-    Tick(50, Activity(0.0f, 0.0f, 0, 0, 5));
+    EXPECT_EQ(source.pending.keys, 5);
+    clock.Advance(50);
+    tick.Run();
+    EXPECT_EQ(readouts.clickTotal(), 2);
+    EXPECT_EQ(readouts.doubleClickTotal(), 1);
     EXPECT_EQ(model.totalKeys, 5);
-    EXPECT_EQ(model.pain, 50.0f);
+    EXPECT_EQ(model.totalDistance, 1000);
 }
 
 TEST_F(SamplingTickTest, CounterRunsFrom1To999AndNeverShows0Again) {
@@ -33,39 +36,36 @@ TEST_F(SamplingTickTest, CounterRunsFrom1To999AndNeverShows0Again) {
     EXPECT_EQ(seen, (std::vector<std::int32_t>{999, 1, 2, 3}));
 }
 
-TEST_F(SamplingTickTest, SkippedTickDropsItsActivityButTakesTheNewReading) {
+TEST_F(SamplingTickTest, ANewMonthIsATickLikeAnyOther) {
     clock.now = At(31, 23, 59, 59, 900, 5);
     Tick(0);
-    clock.now = At(1, 0, 0, 0, 0, 6);  // a new month: the tick is skipped
+    clock.Advance(100);  // June the 1st
     source.pending = Activity(100.0f, 5.0f, 3, 1, 7);
     const auto readoutsBefore = window.readoutLog.size();
     tick.Run();
-    EXPECT_EQ(tick.tickCount(), 2);  // the counter still moves on
-    EXPECT_EQ(source.takes, 2);      // and the record is still taken, so its activity is lost
-    EXPECT_EQ(readouts.clickTotal(), 0);
-    EXPECT_EQ(model.totalKeys, 0);
-    EXPECT_EQ(model.totalDistance, 0);
-    EXPECT_EQ(window.readoutLog.size(), readoutsBefore);
+    EXPECT_EQ(tick.tickCount(), 2);
+    EXPECT_EQ(source.takes, 1);
+    EXPECT_EQ(readouts.clickTotal(), 3);
+    EXPECT_EQ(model.totalKeys, 7);
+    EXPECT_EQ(model.totalDistance, 1050);
+    EXPECT_GT(window.readoutLog.size(), readoutsBefore);
     EXPECT_EQ(tick.lastSampleTime().day, 1);
 
-    Tick(40);  // measured from the skipped tick's reading
+    Tick(40);
     EXPECT_EQ(idleMs, 40);
-    EXPECT_EQ(window.readouts[Readout::TickCount], "     3");  // the read-out jumps by two
+    EXPECT_EQ(window.readouts[Readout::TickCount], "     3");
 }
 
-TEST_F(SamplingTickTest, SkippedTickOnAMultipleOf100SavesNothingAndOf10DoesNotFlash) {
+TEST_F(SamplingTickTest, ANewMonthOnAMultipleOf100StillSavesAndOf10Flashes) {
     model.threshold = 0.0f;  // every measured tick is an alarm
     TickUntil(99);
     const int flashes = window.flashesOn;
     const auto writes = store.writes.size();
     clock.now = At(1, 0, 0, 0, 0, 7);  // tick 100 falls on a new month
-    tick.Run();
+    Tick();
     EXPECT_EQ(tick.tickCount(), 100);
-    EXPECT_EQ(window.flashesOn, flashes);
-    EXPECT_EQ(store.writes.size(), writes);
-    TickUntil(110);
     EXPECT_EQ(window.flashesOn, flashes + 1);
-    EXPECT_EQ(store.writes.size(), writes);  // the next save comes at 200
+    EXPECT_EQ(store.writes.size(), writes + 2);
 }
 
 TEST_F(SamplingTickTest, LevelIconFollowsPainAgainstTheThreshold) {

@@ -59,6 +59,14 @@ void AddIdleTime(std::int64_t ms) {
     idleMs = SaturatingAdd(idleMs, static_cast<std::int32_t>(ms > kMax ? kMax : ms));
 }
 
+void PainModel::Rest(std::int64_t ms) {
+    if (ms <= 0) return;
+    AddIdleTime(ms);
+    if (idleMs <= breakLimit) return;
+    const double decayed = static_cast<double>(pain) - static_cast<double>(ms) * decay;
+    pain = (decayed >= 0.0) ? static_cast<float>(decayed) : 0.0f;  // also NaN
+}
+
 std::int32_t PainModel::Update(float moveDistance, float dragDistance, std::int32_t clicks,
                                std::int32_t doubleClicks, std::int32_t keys,
                                std::int32_t elapsedMs) {

@@ -77,7 +77,7 @@ SystemTime Later(const SystemTime& t, std::int64_t ms) {
 SystemTime SimulatedClock::UtcNow() {
     ++utcReads;
     const SystemTime reading = now;
-    if (advanceOnRead != 0) now = Later(now, advanceOnRead);
+    if (advanceOnRead != 0) Advance(advanceOnRead);
     return reading;
 }
 

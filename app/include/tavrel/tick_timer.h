@@ -1,9 +1,9 @@
 // The timer whose expiries run the tick, every 50 ms on the GUI thread.
 #pragma once
 
-namespace tavrel {
+#include "tavrel/sampling_tick.h"  // kTickPeriodMs
 
-constexpr int kTickPeriodMs = 50;
+namespace tavrel {
 
 class TickTimer {
   public:

@@ -1,5 +1,5 @@
-// The clock the tick and the history read: UTC for measuring intervals, local time for
-// naming the minutes of the history.
+// The clocks the tick and the history read: a steady clock for measuring intervals, UTC and
+// local time for naming the minutes of the history.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,9 @@ class Clock {
   public:
     virtual SystemTime UtcNow() = 0;
     virtual LocalTime LocalNow() = 0;
+    // Milliseconds on a clock that no setting of the date or time moves and that goes on
+    // counting while the computer sleeps: the wall clock may step, this one never does.
+    virtual std::int64_t MonotonicMs() = 0;
 
   protected:
     ~Clock() = default;

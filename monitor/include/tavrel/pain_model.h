@@ -30,6 +30,9 @@ struct PainModel {
     std::int32_t Update(float moveDistance, float dragDistance, std::int32_t clicks,
                         std::int32_t doubleClicks, std::int32_t keys, std::int32_t elapsedMs);
     void ResetPain() { pain = 0.0f; }
+    // A rest of ms milliseconds that passed without ticks (the computer slept, the program was
+    // held up): counted as one idle interval of that length would be, of any length.
+    void Rest(std::int64_t ms);
 };
 
 // Milliseconds since the end of the last interval with any activity. One per process,

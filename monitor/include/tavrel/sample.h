@@ -11,13 +11,15 @@ namespace tavrel {
 struct Sample {
     std::int32_t tickCount;  // 1 to 999
     SystemTime utc;          // this tick's clock reading
-    std::int32_t elapsedMs;  // 0 to 59999
+    std::int32_t elapsedMs;  // what the activity was measured over: 0 to 1000
     MDTAG activity;          // what was counted in the interval
     float pain;              // after the update
     float threshold;
     bool alarm;                  // pain has reached the threshold
     std::int32_t totalDistance;  // tenths of a pixel, all runs, after the update
     std::int32_t totalKeys;
+    // The last sample, taken as the program ends: it is counted and kept, not shown.
+    bool closing = false;
 };
 
 // How the program ends. At Quit the user is still there to be told of a failure; at logoff

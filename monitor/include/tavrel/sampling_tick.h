@@ -12,6 +12,11 @@
 
 namespace tavrel {
 
+constexpr std::int32_t kTickPeriodMs = 50;
+// An interval longer than this means the program did not run (the computer slept, the process
+// was stopped): all of it but one tick's length is rest, and what was counted came at its end.
+constexpr std::int32_t kLongestIntervalMs = 1000;
+
 class SamplingTick {
   public:
     static constexpr int kMaxListeners = 8;
@@ -32,7 +37,8 @@ class SamplingTick {
     void Resume(std::int32_t periodMs);
     // True when every listener says that samples without activity would change nothing.
     bool ListenersSettled() const;
-    // The program ends (Quit, logoff, shutdown): every listener keeps what it must.
+    // The program ends (Quit, logoff, shutdown): what was counted since the last tick is
+    // taken in a last sample, then every listener keeps what it must.
     void EndSession(SessionEnd how);
 
     std::int32_t tickCount() const { return tickCount_; }  // 0 before the first; then 1 to 999
@@ -40,6 +46,9 @@ class SamplingTick {
     const MDTAG& activity() const { return activity_; }  // the last record taken
 
   private:
+    // Takes and measures one interval ending now; publishes it unless nothing was measured.
+    void Measure(bool closing);
+
     Clock& clock_;
     ActivitySource& source_;
     PainModel& model_;
@@ -48,6 +57,7 @@ class SamplingTick {
 
     std::int32_t tickCount_ = 0;
     SystemTime lastSampleTime_{};
+    std::int64_t lastMonotonicMs_ = 0;
     MDTAG activity_{};
 };
 

@@ -1,4 +1,5 @@
-// The Windows clock: UTC for the tick, local time with its offset for the history.
+// The Windows clocks: the tick count, which goes on through sleep and never steps, for the
+// tick; UTC, and local time with its offset, for the history.
 #pragma once
 
 #include "tavrel/clock.h"
@@ -9,6 +10,7 @@ class SystemClock final : public Clock {
   public:
     SystemTime UtcNow() override;
     LocalTime LocalNow() override;
+    std::int64_t MonotonicMs() override;
 };
 
 }  // namespace tavrel::win32

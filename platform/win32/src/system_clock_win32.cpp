@@ -36,4 +36,8 @@ LocalTime SystemClock::LocalNow() {
     return {FromSystemTime(local), static_cast<std::int32_t>(minutes)};
 }
 
+std::int64_t SystemClock::MonotonicMs() {
+    return static_cast<std::int64_t>(GetTickCount64());
+}
+
 }  // namespace tavrel::win32

@@ -38,4 +38,10 @@ LocalTime SystemClock::LocalNow() {
     return LocalTime{Broken(tm, now.tv_nsec), static_cast<std::int32_t>(tm.tm_gmtoff / 60)};
 }
 
+std::int64_t SystemClock::MonotonicMs() {
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 }  // namespace tavrel::linux_qt

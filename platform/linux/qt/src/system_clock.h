@@ -1,4 +1,5 @@
-// The clock of the running system: UTC and local time, broken down.
+// The clocks of the running system: UTC and local time, broken down, and the boot clock,
+// which counts on through suspend and never steps.
 #pragma once
 
 #include "tavrel/clock.h"
@@ -9,6 +10,7 @@ class SystemClock final : public Clock {
   public:
     SystemTime UtcNow() override;
     LocalTime LocalNow() override;
+    std::int64_t MonotonicMs() override;
 };
 
 }  // namespace tavrel::linux_qt

@@ -1,5 +1,6 @@
 // A clock the test moves: real calendar arithmetic, so it crosses midnight, month and year
-// ends; it can be set back, and its UTC offset changes as at a daylight-saving switch.
+// ends; its wall clock can be set back or forward without moving the steady clock, and its
+// UTC offset changes as at a daylight-saving switch.
 #pragma once
 
 #include <cstdint>
@@ -18,16 +19,24 @@ SystemTime FromEpochMs(std::int64_t ms);
 
 class SimulatedClock final : public Clock {
   public:
-    SystemTime now = At(10, 12, 0, 0, 0);  // UTC
+    SystemTime now = At(10, 12, 0, 0, 0);  // UTC: the wall clock, set freely
+    std::int64_t monotonicMs = 1000000;    // the steady clock: only time passing moves it
     std::int32_t utcOffsetMinutes = 0;
-    int advanceOnRead = 0;  // ms the clock moves on after each UTC reading
+    int advanceOnRead = 0;  // ms both clocks move on after each UTC reading
     int utcReads = 0;
     int localReads = 0;
 
-    void Advance(std::int64_t ms) { now = Later(now, ms); }
+    // Time passes: both clocks move on.
+    void Advance(std::int64_t ms) {
+        now = Later(now, ms);
+        monotonicMs += ms;
+    }
+    // The date and time are set: only the wall clock moves.
+    void StepWall(std::int64_t ms) { now = Later(now, ms); }
 
     SystemTime UtcNow() override;
     LocalTime LocalNow() override;
+    std::int64_t MonotonicMs() override { return monotonicMs; }
 };
 
 }  // namespace tavrel::testing
