@@ -53,6 +53,11 @@ float AddCountPain(float pain, std::int32_t count, float weight) {
 
 }  // namespace
 
+float DecayedPain(float pain, std::int64_t ms, float decay) {
+    const double decayed = static_cast<double>(pain) - static_cast<double>(ms) * decay;
+    return (decayed >= 0.0) ? static_cast<float>(decayed) : 0.0f;  // also NaN
+}
+
 void AddIdleTime(std::int64_t ms) {
     if (ms <= 0) return;
     constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
@@ -62,9 +67,7 @@ void AddIdleTime(std::int64_t ms) {
 void PainModel::Rest(std::int64_t ms) {
     if (ms <= 0) return;
     AddIdleTime(ms);
-    if (idleMs <= breakLimit) return;
-    const double decayed = static_cast<double>(pain) - static_cast<double>(ms) * decay;
-    pain = (decayed >= 0.0) ? static_cast<float>(decayed) : 0.0f;  // also NaN
+    if (idleMs > breakLimit) pain = DecayedPain(pain, ms, decay);
 }
 
 std::int32_t PainModel::Update(float moveDistance, float dragDistance, std::int32_t clicks,
@@ -106,9 +109,7 @@ std::int32_t PainModel::Update(float moveDistance, float dragDistance, std::int3
         idleMs = SaturatingAdd(idleMs, elapsedMs);
         if (idleMs > breakLimit) {
             // The whole interval decays, including any part before the limit was passed.
-            const double decayed =
-                static_cast<double>(pain) - static_cast<double>(elapsedMs) * decay;
-            pain = (decayed >= 0.0) ? static_cast<float>(decayed) : 0.0f;  // also NaN
+            pain = DecayedPain(pain, elapsedMs, decay);
         }
     }
 

@@ -29,4 +29,9 @@ class Clock {
     ~Clock() = default;
 };
 
+// Milliseconds since 1970-01-01 00:00 of a reading taken as UTC (proleptic Gregorian
+// calendar), and back; the day of the week is filled in.
+std::int64_t EpochMsOf(const SystemTime& utc);
+SystemTime UtcOfEpochMs(std::int64_t ms);
+
 }  // namespace tavrel

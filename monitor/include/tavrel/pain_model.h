@@ -35,6 +35,10 @@ struct PainModel {
     void Rest(std::int64_t ms);
 };
 
+// The pain after an idle interval of ms milliseconds past the break limit: never below 0, and
+// 0 for a pain that is not a number.
+float DecayedPain(float pain, std::int64_t ms, float decay);
+
 // Milliseconds since the end of the last interval with any activity. One per process,
 // like the model itself; zero at start. It stops at the largest value instead of wrapping, so
 // a rest of weeks goes on counting as a rest.
