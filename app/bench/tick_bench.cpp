@@ -31,12 +31,14 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
     void Take(MDTAG& record) override { record = next; }
     CaptureStatus Status() override { return {}; }
     void Raise() override {}
+    void ShowWithoutFocus() override {}
     void HideToBottom() override {}
     void Minimize() override {}
     void FlashCaption(bool) override {}
     void SetReadout(Readout, const char* text) override { benchmark::DoNotOptimize(text); }
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
+    void SetAlarmStatus(const char* text) override { benchmark::DoNotOptimize(text); }
     void Close() override {}
     void ShowMessage(const char*) override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }

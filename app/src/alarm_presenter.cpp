@@ -24,27 +24,36 @@ std::int32_t PainLevel(float pain, float threshold) {
     return TruncToInt32(ratio * 5.0 + 0.5);
 }
 
-AlarmPresenter::AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& flags)
-    : window_(window), tray_(tray), flags_(flags) {}
+AlarmPresenter::AlarmPresenter(WindowStacking& window, Tray& tray, WindowFlags& flags,
+                               const AlarmGate& gate, const AlarmPreferences& preferences)
+    : window_(window), tray_(tray), flags_(flags), gate_(gate), preferences_(preferences) {}
 
 void AlarmPresenter::OnSample(const Sample& sample) {
     if (sample.closing) return;  // nothing is raised or blinks as the program ends
-    if (sample.alarm) {
-        TakeAlarmPath(sample);
-    } else {
+    if (!sample.alarm) {
         TakeQuietPath(sample);
+    } else if (gate_.held() != QuietReason::None) {
+        // Held: the tray keeps showing the level, the window stays where the user left it.
+        TakeQuietPath(sample);
+        lastQuiet_ = false;
+    } else {
+        TakeAlarmPath(sample, preferences_.bringToFront());
     }
 }
 
-void AlarmPresenter::TakeAlarmPath(const Sample& sample) {
+void AlarmPresenter::TakeAlarmPath(const Sample& sample, bool raise) {
     lastQuiet_ = false;
-    flags_.raisedByAlarm = 1;
-    window_.Raise();
-    flags_.hiddenUndisturbed = 0;
+    if (raise) {
+        flags_.raisedByAlarm = 1;
+        window_.ShowWithoutFocus();
+        flags_.hiddenUndisturbed = 0;
+    }
     if (sample.tickCount % kFlashEvery != 0) return;
 
-    window_.FlashCaption(true);
-    captionFlashed_ = true;
+    if (raise) {
+        window_.FlashCaption(true);
+        captionFlashed_ = true;
+    }
     if (flashPhase_ == 1) {
         ShowIcon(TrayIcon::Alarm1);
         flashPhase_ = 0;

@@ -8,9 +8,9 @@ namespace tavrel {
 
 namespace {
 
-// "Tavrel : n", and a word on counting where input is not all counted. Fits the 64
-// characters that every notification area takes.
-void FormatTip(char (&tip)[64], float pain, const CaptureStatus& status) {
+// "Tavrel : n", and a word on counting where input is not all counted; below it, what holds
+// the alarm, until when it is paused and how long to rest.
+void FormatTip(char (&tip)[160], float pain, const CaptureStatus& status, const char* alarmLines) {
     const char* note = status.health == CaptureHealth::NotCounting      ? "not counting"
                        : status.health == CaptureHealth::PartlyCounting ? "X11 programs only"
                                                                         : "";
@@ -19,10 +19,11 @@ void FormatTip(char (&tip)[64], float pain, const CaptureStatus& status) {
         note = status.brief;
     }
     const int value = static_cast<int>(TruncToInt32(pain));
+    const char* between = alarmLines[0] != '\0' ? "\n" : "";
     if (note[0] == '\0') {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d", value);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d%s%s", value, between, alarmLines);
     } else {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)", value, note);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)%s%s", value, note, between, alarmLines);
     }
 }
 
@@ -38,13 +39,14 @@ bool SameStatus(const CaptureStatus& a, const CaptureStatus& b) {
 MonitorController::MonitorController(const MonitorRoles& roles)
     : window_(roles.window),
       timer_(roles.timer),
+      clock_(roles.clock),
       tray_(roles.tray),
       source_(roles.source),
       wake_(roles.wake),
       notice_(roles.window),
       settings_(roles.view, roles.window, notice_, roles.store, model_),
       pipeline_(roles.clock, roles.source, model_, roles.window, roles.tray, flags_, roles.store,
-                notice_),
+                notice_, roles.quiet),
       store_(roles.store),
       log_(roles.log) {}
 
@@ -60,10 +62,12 @@ void MonitorController::Start(std::int32_t screenWidth) {
     model_.ResetPain();
     model_.screenWidth = static_cast<float>(screenWidth);
     settings_.SelectStoredSet();
+    pipeline_.preferences.Load();
+    pipeline_.status.Refresh();
 
     running_ = true;
-    char tip[64];
-    FormatTip(tip, model_.pain, capture_);
+    char tip[160];
+    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines());
     pipeline_.alarm.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
     window_.SetCaptureNotice(capture_.reason);
     if (!timer_.Start()) window_.ShowMessage("Can't start Timer");
@@ -120,9 +124,36 @@ void MonitorController::HideToTray() {
 
 void MonitorController::OnTrayPointed() {
     UpdateCaptureStatus();
-    char tip[64];
-    FormatTip(tip, model_.pain, capture_);
+    // A pause may have ended while the program rested without ticks.
+    if (pipeline_.preferences.paused() && !pipeline_.preferences.PausedAt(clock_.UtcNow())) {
+        pipeline_.status.Refresh();
+    }
+    RefreshTip();
+}
+
+void MonitorController::RefreshTip() {
+    char tip[160];
+    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines());
     pipeline_.alarm.SetTip(tip);
+}
+
+void MonitorController::OnPauseAlarms(PauseLength length) {
+    Wake();
+    pipeline_.preferences.Pause(length);
+    pipeline_.status.Refresh();
+    RefreshTip();
+}
+
+void MonitorController::OnResumeAlarms() {
+    Wake();
+    pipeline_.preferences.Resume();
+    pipeline_.status.Refresh();
+    RefreshTip();
+}
+
+void MonitorController::OnBringToFrontChosen(bool on) {
+    Wake();
+    pipeline_.preferences.SetBringToFront(on);
 }
 
 void MonitorController::OnTrayActivated() {
@@ -136,6 +167,7 @@ void MonitorController::ShowWindow() {
     flags_.hiddenByUser = 0;
     flags_.hiddenUndisturbed = 0;
     pipeline_.readouts.Refresh();
+    pipeline_.status.Refresh();
 }
 
 void MonitorController::OnTrayRestarted() {

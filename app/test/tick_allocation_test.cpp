@@ -26,12 +26,14 @@ class CountingDesktop : public Clock, public ActivitySource, public MainWindow, 
     void Take(MDTAG& record) override { record = next; }
     CaptureStatus Status() override { return {}; }
     void Raise() override { ++raises; }
+    void ShowWithoutFocus() override { ++raises; }
     void HideToBottom() override { ++hides; }
     void Minimize() override {}
     void FlashCaption(bool) override { ++effects; }
     void SetReadout(Readout, const char*) override { ++effects; }
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
+    void SetAlarmStatus(const char*) override { ++effects; }
     void Close() override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }
     void ShowMessage(const char*) override {

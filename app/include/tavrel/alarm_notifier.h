@@ -1,8 +1,12 @@
-// Where a window may not bring itself to the front (a Wayland desktop), the alarm also
-// reaches the user as a desktop notification with the pain and the threshold, withdrawn once
-// the alarm is over, as the caption's flashing ends.
+// The alarm as a desktop notification with the pain, the threshold and how long to rest,
+// withdrawn once the alarm is over or held, as the caption's flashing ends: where the user
+// chose it instead of the window, and where a window may not bring itself to the front (a
+// Wayland desktop) beside the window.
 #pragma once
 
+#include "tavrel/alarm_preferences.h"
+#include "tavrel/pain_model.h"
+#include "tavrel/quiet_times.h"
 #include "tavrel/sample.h"
 
 namespace tavrel {
@@ -20,16 +24,23 @@ class DesktopNotifier {
 
 class AlarmNotifier final : public SampleListener {
   public:
-    explicit AlarmNotifier(DesktopNotifier& notifier) : notifier_(notifier) {}
+    // withWindow: notify even while the alarm also brings the window (it may not get there).
+    // Everything passed outlives the notifier; the gate hears each sample before it.
+    AlarmNotifier(DesktopNotifier& notifier, const AlarmGate& gate,
+                  const AlarmPreferences& preferences, const PainModel& model, bool withWindow);
 
     void OnSample(const Sample& sample) override;
     // Out of an alarm, a quiet tick changes nothing here.
-    bool Settled() const override { return !inAlarm_; }
+    bool Settled() const override { return !shown_; }
 
   private:
     DesktopNotifier& notifier_;
-    bool inAlarm_ = false;
-    char body_[96] = "";
+    const AlarmGate& gate_;
+    const AlarmPreferences& preferences_;
+    const PainModel& model_;
+    bool withWindow_;
+    bool shown_ = false;
+    char body_[160] = "";
 };
 
 }  // namespace tavrel

@@ -35,9 +35,12 @@ class MessageBoxes {
 // the tray ask of it.
 class WindowStacking {
   public:
-    // Shows the window above all others and gives it the user's attention where the
-    // desktop allows; it stays a normal, not top-most, window.
+    // The user asked for the window (the tray icon, a second start): shows it above all
+    // others and gives it the keyboard; it stays a normal, not top-most, window.
     virtual void Raise() = 0;
+    // The alarm: shows the window above all others, a normal window still, without taking
+    // the keyboard from the program the user is typing in.
+    virtual void ShowWithoutFocus() = 0;
     // Hides the window, at the bottom of the stacking order.
     virtual void HideToBottom() = 0;
     // Where there is no notification area to come back from: minimised instead of hidden.
@@ -56,6 +59,9 @@ class ReadoutDisplay {
     virtual void SetDebugInfoCaption(const char* text) = 0;
     // A plain sentence saying that input is not (fully) counted; empty when all is well.
     virtual void SetCaptureNotice(const char* text) = 0;
+    // What holds the alarm, until when alarms are paused, how long to rest; empty when
+    // there is nothing to say.
+    virtual void SetAlarmStatus(const char* text) = 0;
 
   protected:
     ~ReadoutDisplay() = default;

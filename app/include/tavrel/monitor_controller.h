@@ -43,6 +43,9 @@ struct MonitorRoles {
     // Posts Wake to the GUI thread from the source's thread. Without one the timer never
     // stops.
     WakeTarget* wake = nullptr;
+    // Says whether the desktop is busy (fullscreen, Do Not Disturb, a call). Without one,
+    // only a pause holds the alarm.
+    DesktopQuiet* quiet = nullptr;
 };
 
 class MonitorController {
@@ -99,6 +102,13 @@ class MonitorController {
         Wake();
         settings_.OnReset();
     }
+    // The alarm's choices, from the tray menu or the window's menu.
+    void OnPauseAlarms(PauseLength length);
+    void OnResumeAlarms();
+    void OnBringToFrontChosen(bool on);
+    // The desktop told of a change (Do Not Disturb, a program's inhibitor): an alarm under
+    // way asks it again at the next tick.
+    void OnDesktopQuietChanged() { pipeline_.gate.DesktopChanged(); }
     // A settings field lost the focus holding this text.
     void OnFieldCommitted(SettingId field, const char* text) {
         Wake();
@@ -113,6 +123,9 @@ class MonitorController {
     const SamplingTick& tick() const { return pipeline_.tick; }
     const ReadoutPanel& readouts() const { return pipeline_.readouts; }
     const AlarmPresenter& alarm() const { return pipeline_.alarm; }
+    const AlarmGate& alarmGate() const { return pipeline_.gate; }
+    const AlarmPreferences& alarmPreferences() const { return pipeline_.preferences; }
+    const AlarmStatus& alarmStatus() const { return pipeline_.status; }
     CaptureStatus captureStatus() const { return capture_; }
 
   private:
@@ -120,10 +133,12 @@ class MonitorController {
     void Stop();
     void UpdateCaptureStatus();
     void TellLoadProblem();
+    void RefreshTip();
     void RestIfNothingChanges();
 
     MainWindow& window_;
     TickTimer& timer_;
+    Clock& clock_;
     Tray& tray_;
     ActivitySource& source_;
     WakeTarget* wake_;

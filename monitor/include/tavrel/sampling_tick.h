@@ -19,7 +19,7 @@ constexpr std::int32_t kLongestIntervalMs = 1000;
 
 class SamplingTick {
   public:
-    static constexpr int kMaxListeners = 8;
+    static constexpr int kMaxListeners = 12;
 
     // All three outlive the tick.
     SamplingTick(Clock& clock, ActivitySource& source, PainModel& model);

@@ -100,6 +100,7 @@ void MonitorWindow::BindControls() {
 BOOL MonitorWindow::OnInitDialog() {
     DialogBase::OnInitDialog();
     SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    alarmStatus_.Create(hwnd());
     AddSystemMenuItems();
     LoadIcons();
     controller().Start(PainScreenWidth());
@@ -284,6 +285,13 @@ void MonitorWindow::OnFieldKillFocus(unsigned controlId) {
 
 void MonitorWindow::Raise() {
     constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
+    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+    SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+}
+
+void MonitorWindow::ShowWithoutFocus() {
+    // Above the others, but the keyboard stays with the program the user is typing in.
+    constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE;
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "alarm_status_line_win32.h"
 #include "framework_win32.h"
 #include "handles_win32.h"
 #include "history_window_win32.h"
@@ -78,12 +79,14 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
 
     // MainWindow
     void Raise() override;
+    void ShowWithoutFocus() override;
     void HideToBottom() override;
     void Minimize() override { ShowWindow(hwnd(), SW_MINIMIZE); }
     void FlashCaption(bool invert) override { FlashWindow(hwnd(), invert ? TRUE : FALSE); }
     void SetReadout(Readout readout, const char* text) override;
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char*) override {}  // the tip says it; the layout is fixed
+    void SetAlarmStatus(const char* text) override { alarmStatus_.Set(text); }
     void Close() override { DialogBase::OnOK(); }
     void ShowMessage(const char* text) override;
     Answer AskYesNoCancel(const char* text) override;
@@ -136,6 +139,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     HICON appIcon_;
     OwnedIcon trayIcons_[8];
     NotifyIcon trayIcon_;
+    AlarmStatusLine alarmStatus_;
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
     ActivitySource& source_ = ProgramActivitySource();

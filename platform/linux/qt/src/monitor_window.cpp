@@ -161,12 +161,19 @@ void MonitorWindow::Build() {
     notice_->setWordWrap(true);
     notice_->setTextFormat(Qt::PlainText);
     notice_->hide();
+    alarmStatus_ = new QLabel(this);
+    alarmStatus_->setObjectName(QStringLiteral("alarmStatus"));
+    alarmStatus_->setWordWrap(true);
+    alarmStatus_->setTextFormat(Qt::PlainText);
+    alarmStatus_->hide();
 
     const DialogUnits units = DialogUnits::Fit(*this, boxes);
     units.Place(boxes);
     baseSize_ = units.Size(kWidthUnits, kHeightUnits);
-    const QRect noticeRect = units.Rect(7, kHeightUnits - 2, kWidthUnits - 14, 8);
-    notice_->setGeometry(noticeRect);
+    const QRect textRect = units.Rect(7, kHeightUnits - 2, kWidthUnits - 14, 8);
+    notice_->setGeometry(textRect);
+    alarmStatus_->setGeometry(textRect);
+    textTop_ = textRect.y();
     setFixedSize(baseSize_);
 
     // The About box is offered where Windows has its system-menu entry: the window's menu.
@@ -247,10 +254,20 @@ Answer MonitorWindow::AskYesNoCancel(const char* text) {
 }
 
 void MonitorWindow::Raise() {
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
     if (isMinimized()) showNormal();
     show();
     raise();
     activateWindow();
+}
+
+void MonitorWindow::ShowWithoutFocus() {
+    // Mapped with a user time of 0, so the window manager leaves the focus where it is; and no
+    // activation: keys meant for the user's program must never reach a settings field.
+    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (!isVisible()) show();
+    raise();
 }
 
 void MonitorWindow::HideToBottom() {
@@ -281,20 +298,31 @@ void MonitorWindow::SetDebugInfoCaption(const char* text) {
 
 void MonitorWindow::SetCaptureNotice(const char* text) {
     notice_->setText(QString::fromUtf8(text != nullptr ? text : ""));
-    FitToNotice();
+    FitToTexts();
     emit changed();
 }
 
-void MonitorWindow::FitToNotice() {
-    const bool show = !notice_->text().isEmpty();
-    int height = baseSize_.height();
-    if (show) {
-        const int textHeight = notice_->heightForWidth(notice_->width());
-        notice_->resize(notice_->width(), textHeight);
-        height = notice_->y() + textHeight + fontMetrics().height() / 2;
+void MonitorWindow::SetAlarmStatus(const char* text) {
+    const QString now = QString::fromUtf8(text != nullptr ? text : "");
+    if (now == alarmStatus_->text()) return;
+    alarmStatus_->setText(now);
+    FitToTexts();
+    emit changed();
+}
+
+void MonitorWindow::FitToTexts() {
+    int y = textTop_;
+    int bottom = baseSize_.height();
+    for (QLabel* label : {alarmStatus_, notice_}) {
+        const bool show = !label->text().isEmpty();
+        label->setVisible(show);
+        if (!show) continue;
+        const int textHeight = label->heightForWidth(label->width());
+        label->setGeometry(label->x(), y, label->width(), textHeight);
+        y += textHeight + fontMetrics().height() / 2;
+        bottom = std::max(bottom, y);
     }
-    notice_->setVisible(show);
-    setFixedSize(baseSize_.width(), std::max(height, baseSize_.height()));
+    setFixedSize(baseSize_.width(), bottom);
 }
 
 void MonitorWindow::Close() {

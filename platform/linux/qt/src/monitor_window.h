@@ -38,12 +38,14 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void ShowMessage(const char* text) override;
     Answer AskYesNoCancel(const char* text) override;
     void Raise() override;
+    void ShowWithoutFocus() override;
     void HideToBottom() override;
     void Minimize() override;
     void FlashCaption(bool invert) override;
     void SetReadout(Readout readout, const char* text) override;
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char* text) override;
+    void SetAlarmStatus(const char* text) override;
     void Close() override;
 
     // SettingsView
@@ -55,6 +57,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     QLineEdit* field(int index) const { return fields_[index]; }
     QLabel* readout(int index) const { return readouts_[index]; }
     QLabel* notice() const { return notice_; }
+    QLabel* alarmStatus() const { return alarmStatus_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* quitButton() const { return quit_; }
     QPushButton* debugButton() const { return debug_; }
@@ -86,7 +89,9 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
 
   private:
     void Build();
-    void FitToNotice();
+    // Below the controls: what holds the alarm and how long to rest, then what is not
+    // counted; the window grows to show them whole.
+    void FitToTexts();
 
     std::array<QLineEdit*, kSettingCount> fields_{};
     std::array<QLabel*, kReadoutCount> readouts_{};
@@ -97,7 +102,9 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     QRadioButton* painful_ = nullptr;
     QRadioButton* normal_ = nullptr;
     QLabel* notice_ = nullptr;
+    QLabel* alarmStatus_ = nullptr;
     QSize baseSize_;
+    int textTop_ = 0;
     bool quitting_ = false;
     bool alerted_ = false;
     int shownCount_ = 0;

@@ -50,9 +50,11 @@ QtShell::QtShell(SessionKind session)
           [this] { controller().OnQuit(); },
           [this] { OpenHistory(); },
       }),
+      quiet_([this] { controller().OnDesktopQuietChanged(); }),
       core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_,
-                                   &diagnostics_, &wake_},
+                                   &diagnostics_, &wake_, &quiet_},
                       &historyFiles_}),
+      notifications_([this] { controller().OnTrayActivated(); }),
       sessionEnd_([this] {
           controller().OnSessionEnd();
           window_.AllowClose();
@@ -60,17 +62,21 @@ QtShell::QtShell(SessionKind session)
       }) {
     wake_.OnWake([this] { controller().Wake(); });
     if (!core_.keepsHistory()) std::fprintf(stderr, "tavrel: no usage history kept\n");
-    // A Wayland desktop may refuse to raise an X11 window as well: in a Wayland session the
-    // alarm comes as a notification whatever the window's platform.
-    if (session == SessionKind::Wayland) {
-        notifications_ =
-            std::make_unique<DesktopNotifications>([this] { controller().OnTrayActivated(); });
-        alarmNotifier_ = std::make_unique<AlarmNotifier>(*notifications_);
-        if (!core_.AddListener(*alarmNotifier_)) {
-            std::fprintf(stderr, "tavrel: no alarm notifications\n");
-        }
+    // The alarm is a notification where the user chose it instead of the window; a Wayland
+    // desktop may refuse to raise even an X11 window, so there it comes beside the window.
+    alarmNotifier_ = std::make_unique<AlarmNotifier>(
+        notifications_, controller().alarmGate(), controller().alarmPreferences(),
+        controller().model(), session == SessionKind::Wayland);
+    if (!core_.AddListener(*alarmNotifier_)) {
+        std::fprintf(stderr, "tavrel: no alarm notifications\n");
     }
     window_.AddMenuEntry(QStringLiteral("&History..."), [this] { OpenHistory(); });
+    trayAlarmMenu_ = std::make_unique<AlarmMenu>(AlarmActions(), &tray_);
+    tray_.AddAlarmEntries(trayAlarmMenu_->pauseEntry(), trayAlarmMenu_->toFrontItem());
+    QObject::connect(&tray_.menu(), &QMenu::aboutToShow, trayAlarmMenu_.get(), &AlarmMenu::Refresh);
+    windowAlarmMenu_ = std::make_unique<AlarmMenu>(AlarmActions(), &window_);
+    window_.addAction(windowAlarmMenu_->pauseEntry());
+    window_.addAction(windowAlarmMenu_->toFrontItem());
     ConnectWindow();
     QObject::connect(qApp, &QCoreApplication::aboutToQuit, [this] { sessionEnd_.End(); });
 
@@ -110,6 +116,30 @@ void QtShell::AfterTick() {
     if (++ticks_ % kTicksPerSecond != 0) return;
     controller().OnTrayPointed();
     if (tray_.AreaAppeared()) controller().OnTrayRestarted();
+}
+
+AlarmMenuActions QtShell::AlarmActions() {
+    return AlarmMenuActions{
+        [this](PauseLength length) {
+            controller().OnPauseAlarms(length);
+            RefreshAlarmMenus();
+        },
+        [this] {
+            controller().OnResumeAlarms();
+            RefreshAlarmMenus();
+        },
+        [this](bool on) {
+            controller().OnBringToFrontChosen(on);
+            RefreshAlarmMenus();
+        },
+        [this]() -> const AlarmPreferences& { return controller().alarmPreferences(); },
+    };
+}
+
+void QtShell::RefreshAlarmMenus() {
+    for (AlarmMenu* menu : {trayAlarmMenu_.get(), windowAlarmMenu_.get()}) {
+        if (menu != nullptr) menu->Refresh();
+    }
 }
 
 void QtShell::OpenHistory() {

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "alarm_menu.h"
 #include "desktop_notifications.h"
+#include "desktop_quiet.h"
 #include "history_test_dump.h"
 #include "history_window.h"
 #include "monitor_window.h"
@@ -39,6 +41,8 @@ class QtShell {
     void ConnectWindow();
     void OpenHistory();
     void AfterTick();
+    AlarmMenuActions AlarmActions();
+    void RefreshAlarmMenus();
 
     IniFileStore store_;
     XRecordActivitySource xRecord_;
@@ -53,10 +57,13 @@ class QtShell {
     DirectoryHistoryFiles historyFiles_;
     HistoryWindow history_;
     TrayIconQt tray_;
+    DesktopQuietLinux quiet_;
     // Built from the roles above; they outlive it.
     TavrelCore core_;
-    std::unique_ptr<DesktopNotifications> notifications_;  // in a Wayland session only
+    DesktopNotifications notifications_;
     std::unique_ptr<AlarmNotifier> alarmNotifier_;
+    std::unique_ptr<AlarmMenu> trayAlarmMenu_;
+    std::unique_ptr<AlarmMenu> windowAlarmMenu_;
     SessionEndWatch sessionEnd_;
     std::unique_ptr<TestDump> dump_;
     std::unique_ptr<HistoryTestDump> historyDump_;

@@ -83,6 +83,8 @@ void TestDump::Write() {
         {"readouts", readouts},
         {"notice", QJsonObject{{"text", window_.notice()->text()},
                                {"visible", window_.notice()->isVisible()}}},
+        {"alarmStatus", QJsonObject{{"text", window_.alarmStatus()->text()},
+                                    {"visible", window_.alarmStatus()->isVisible()}}},
         {"save", Button(*window_.saveButton())},
         {"quit", Button(*window_.quitButton())},
         {"debugInfo", Button(*window_.debugButton())},

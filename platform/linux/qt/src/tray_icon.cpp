@@ -93,6 +93,11 @@ void TrayIconQt::Remove() {
     emit changed();
 }
 
+void TrayIconQt::AddAlarmEntries(QAction* pause, QAction* toFront) {
+    menu_.insertAction(autostart_, pause);
+    menu_.insertAction(autostart_, toFront);
+}
+
 bool TrayIconQt::Available() {
     return QSystemTrayIcon::isSystemTrayAvailable();
 }

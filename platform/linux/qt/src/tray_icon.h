@@ -40,6 +40,9 @@ class TrayIconQt final : public QObject, public Tray {
     void Remove() override;
     bool Available() override;
 
+    // Puts the alarm's entries into the menu, after About.
+    void AddAlarmEntries(QAction* pause, QAction* toFront);
+
     // Called about once a second: true when a notification area has appeared where there was
     // none at start, so that the icon can go in.
     bool AreaAppeared();
@@ -48,6 +51,7 @@ class TrayIconQt final : public QObject, public Tray {
     bool visible() const { return icon_.isVisible(); }
     TrayIcon shown() const { return shown_; }
     QString tip() const { return icon_.toolTip(); }
+    QMenu& menu() { return menu_; }
 
   signals:
     void changed();

@@ -19,16 +19,22 @@ class FakeMainWindow final : public MainWindow {
     bool minimized = false;
     bool closed = false;
     int raises = 0, hides = 0, flashesOn = 0, flashesOff = 0;
+    int focusTaken = 0;                       // the raises that also took the keyboard
     std::map<Readout, std::string> readouts;  // last text of each
     std::vector<std::pair<Readout, std::string>> readoutLog;
     std::string debugCaption = "Show Debugging &Info";
     std::string captureNotice;
+    std::string alarmStatus;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<Answer> answers;       // given in order; Cancel once they run out
     std::function<void()> onMessage;  // runs while a box "waits"
 
     void Raise() override {
+        ShowWithoutFocus();
+        ++focusTaken;
+    }
+    void ShowWithoutFocus() override {
         ++raises;
         visible = true;
         minimized = false;
@@ -45,6 +51,7 @@ class FakeMainWindow final : public MainWindow {
     }
     void SetDebugInfoCaption(const char* text) override { debugCaption = text; }
     void SetCaptureNotice(const char* text) override { captureNotice = text; }
+    void SetAlarmStatus(const char* text) override { alarmStatus = text; }
     void Close() override { closed = true; }
     void ShowMessage(const char* text) override {
         messages.emplace_back(text);

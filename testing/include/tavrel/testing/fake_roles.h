@@ -4,6 +4,7 @@
 
 #include "tavrel/monitor_controller.h"
 #include "tavrel/testing/fake_activity_source.h"
+#include "tavrel/testing/fake_desktop.h"
 #include "tavrel/testing/fake_main_window.h"
 #include "tavrel/testing/fake_settings_view.h"
 #include "tavrel/testing/fake_tick_timer.h"
@@ -15,7 +16,7 @@ namespace tavrel::testing {
 
 struct FakeRoles {
     MonitorRoles Roles(DiagnosticsLog* log = nullptr, WakeTarget* wake = nullptr) {
-        return MonitorRoles{window, timer, view, tray, clock, source, store, log, wake};
+        return MonitorRoles{window, timer, view, tray, clock, source, store, log, wake, &quiet};
     }
 
     SimulatedClock clock;
@@ -25,6 +26,7 @@ struct FakeRoles {
     FakeSettingsView view;
     FakeTray tray;
     FakeStore store;
+    FakeDesktopQuiet quiet;
 };
 
 }  // namespace tavrel::testing

@@ -1,0 +1,58 @@
+#include "alarm_menu.h"
+
+#include <QAction>
+#include <QSignalBlocker>
+
+namespace tavrel::linux_qt {
+
+AlarmMenu::AlarmMenu(AlarmMenuActions actions, QObject* parent)
+    : QObject(parent), actions_(std::move(actions)) {
+    pauses_.setTitle(QStringLiteral("&Pause alarms"));
+    pausedUntil_ = pauses_.addAction(QString());
+    pausedUntil_->setEnabled(false);
+    struct Length {
+        const char* text;
+        PauseLength length;
+    };
+    for (const Length& l : {Length{"For &30 minutes", PauseLength::ThirtyMinutes},
+                            Length{"For 1 &hour", PauseLength::OneHour},
+                            Length{"Until &tomorrow", PauseLength::UntilTomorrow}}) {
+        const PauseLength length = l.length;
+        connect(pauses_.addAction(QString::fromLatin1(l.text)), &QAction::triggered, this,
+                [this, length] {
+                    actions_.pause(length);
+                    Refresh();
+                });
+    }
+    pauses_.addSeparator();
+    resume_ = pauses_.addAction(QStringLiteral("&Resume alarms"));
+    connect(resume_, &QAction::triggered, this, [this] {
+        actions_.resume();
+        Refresh();
+    });
+    connect(&pauses_, &QMenu::aboutToShow, this, &AlarmMenu::Refresh);
+    pauseEntry_ = pauses_.menuAction();
+
+    toFront_ = new QAction(QStringLiteral("Bring the window to the &front"), this);
+    toFront_->setCheckable(true);
+    connect(toFront_, &QAction::toggled, this, [this](bool on) {
+        actions_.bringToFront(on);
+        Refresh();
+    });
+    Refresh();
+}
+
+void AlarmMenu::Refresh() {
+    const AlarmPreferences& preferences = actions_.preferences();
+    const bool paused = preferences.paused();
+    pausedUntil_->setVisible(paused);
+    if (paused) {
+        pausedUntil_->setText(QStringLiteral("Paused until %1")
+                                  .arg(QString::fromLatin1(preferences.pausedUntilText())));
+    }
+    resume_->setEnabled(paused);
+    const QSignalBlocker block(toFront_);
+    toFront_->setChecked(preferences.bringToFront());
+}
+
+}  // namespace tavrel::linux_qt

@@ -1,0 +1,62 @@
+// Whether the desktop is busy so that the alarm must wait: a fullscreen window in front (X11),
+// the desktop's Do Not Disturb (GNOME's banners off, read through the settings portal; a
+// notification server's Inhibited property, as KDE Plasma's), or a program keeping the screen
+// awake for a call, a video or a slide show (GNOME's session manager, the freedesktop power
+// management inhibitor). What the session bus says is followed through its signals and kept;
+// the X server is asked only when the core asks, while an alarm would show.
+#pragma once
+
+#include <functional>
+
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include "tavrel/quiet_times.h"
+
+class QDBusMessage;
+class QDBusPendingCallWatcher;
+
+namespace tavrel::linux_qt {
+
+class FullscreenProbe;
+
+class DesktopQuietLinux final : public QObject, public DesktopQuiet {
+    Q_OBJECT
+
+  public:
+    // changed: the bus told of a change that may end or begin a quiet time.
+    explicit DesktopQuietLinux(std::function<void()> changed);
+    ~DesktopQuietLinux() override;
+
+    QuietReason Busy() override;
+
+  private slots:
+    void OnSettingChanged(const QString& space, const QString& key, const QDBusVariant& value);
+    void OnNotificationProperties(const QString& interface, const QVariantMap& changed,
+                                  const QStringList& invalidated);
+    void OnSessionProperties(const QString& interface, const QVariantMap& changed,
+                             const QStringList& invalidated);
+    void OnInhibitorsChanged();
+    void OnHasInhibitChanged(bool inhibited);
+
+  private:
+    enum class Source { Banners, NotificationsInhibited, SessionInhibited, PowerInhibited };
+    void Read(Source source);
+    void Answered(Source source, QDBusPendingCallWatcher* watcher);
+    void Set(Source source, bool on);
+    void OnServiceChanged(const QString& service, bool present);
+
+    std::function<void()> changed_;
+    QDBusServiceWatcher watcher_;
+    bool bannersOff_ = false;
+    bool notificationsInhibited_ = false;
+    bool sessionInhibited_ = false;
+    bool powerInhibited_ = false;
+    FullscreenProbe* fullscreen_ = nullptr;  // on X11 only
+};
+
+}  // namespace tavrel::linux_qt
