@@ -15,7 +15,7 @@ packages=(
     libudev-dev libsystemd-dev
     qemu-system-x86 linux-image-amd64 busybox-static python3-evdev
     strace util-linux passwd
-    openbox xterm faketime libfaketime
+    openbox xterm wmctrl faketime libfaketime
 )
 
 missing=()

@@ -57,19 +57,20 @@ DesktopQuietLinux::DesktopQuietLinux(std::function<void()> changed) : changed_(s
         fullscreen_ = new FullscreenProbe();
     }
     if (!bus.isConnected()) return;
-    bus.connect(kPortal, kPortalPath, kSettings, QStringLiteral("SettingChanged"), this,
-                SLOT(OnSettingChanged(QString, QString, QDBusVariant)));
+    // Slots that take the whole message: no argument type needs registering first.
+    bus.connect(kPortal, kPortalPath, kSettings, QStringLiteral("SettingChanged"),
+                QStringLiteral("ssv"), this, SLOT(OnSettingChanged(QDBusMessage)));
     bus.connect(kNotifications, kNotificationsPath, kProperties,
-                QStringLiteral("PropertiesChanged"), this,
-                SLOT(OnNotificationProperties(QString, QVariantMap, QStringList)));
-    bus.connect(kSession, kSessionPath, kProperties, QStringLiteral("PropertiesChanged"), this,
-                SLOT(OnSessionProperties(QString, QVariantMap, QStringList)));
+                QStringLiteral("PropertiesChanged"), QStringLiteral("sa{sv}as"), this,
+                SLOT(OnNotificationProperties(QDBusMessage)));
+    bus.connect(kSession, kSessionPath, kProperties, QStringLiteral("PropertiesChanged"),
+                QStringLiteral("sa{sv}as"), this, SLOT(OnSessionProperties(QDBusMessage)));
     for (const char* signal : {"InhibitorAdded", "InhibitorRemoved"}) {
         bus.connect(kSession, kSessionPath, kSession, QString::fromLatin1(signal), this,
                     SLOT(OnInhibitorsChanged()));
     }
-    bus.connect(kPower, kPowerPath, kPowerInhibit, QStringLiteral("HasInhibitChanged"), this,
-                SLOT(OnHasInhibitChanged(bool)));
+    bus.connect(kPower, kPowerPath, kPowerInhibit, QStringLiteral("HasInhibitChanged"),
+                QStringLiteral("b"), this, SLOT(OnHasInhibitChanged(QDBusMessage)));
 
     // A service that starts or stops later is read again, or forgotten.
     watcher_.setConnection(bus);
@@ -161,33 +162,56 @@ void DesktopQuietLinux::Set(Source source, bool on) {
     if (changed_) changed_();
 }
 
-void DesktopQuietLinux::OnSettingChanged(const QString& space, const QString& key,
-                                         const QDBusVariant& value) {
-    if (space != kBannersSpace || key != kBannersKey) return;
-    const QVariant v = Unwrapped(value.variant());
-    Set(Source::Banners, v.userType() == QMetaType::Bool && !v.toBool());
+void DesktopQuietLinux::OnSettingChanged(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() != 3 || args[0].toString() != kBannersSpace ||
+        args[1].toString() != kBannersKey) {
+        return;
+    }
+    const QVariant value = Unwrapped(args[2]);
+    Set(Source::Banners, value.userType() == QMetaType::Bool && !value.toBool());
 }
 
-void DesktopQuietLinux::OnNotificationProperties(const QString& interface,
-                                                 const QVariantMap& changed,
-                                                 const QStringList& invalidated) {
-    if (interface != kNotifications) return;
-    const auto it = changed.find(QStringLiteral("Inhibited"));
+bool DesktopQuietLinux::ChangedProperty(const QDBusMessage& message, const QString& interface,
+                                        const QString& name, QVariant& value, bool& invalidated) {
+    const QList<QVariant> args = message.arguments();
+    if (args.size() != 3 || args[0].toString() != interface) return false;
+    const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
+    const auto it = changed.find(name);
     if (it != changed.end()) {
-        Set(Source::NotificationsInhibited, Unwrapped(*it).toBool());
-    } else if (invalidated.contains(QStringLiteral("Inhibited"))) {
+        value = Unwrapped(*it);
+        invalidated = false;
+        return true;
+    }
+    invalidated = qdbus_cast<QStringList>(args[2]).contains(name);
+    return invalidated;
+}
+
+void DesktopQuietLinux::OnNotificationProperties(const QDBusMessage& message) {
+    QVariant value;
+    bool invalidated = false;
+    if (!ChangedProperty(message, kNotifications, QStringLiteral("Inhibited"), value,
+                         invalidated)) {
+        return;
+    }
+    if (invalidated) {
         Read(Source::NotificationsInhibited);
+    } else {
+        Set(Source::NotificationsInhibited, value.toBool());
     }
 }
 
-void DesktopQuietLinux::OnSessionProperties(const QString& interface, const QVariantMap& changed,
-                                            const QStringList& invalidated) {
-    if (interface != kSession) return;
-    const auto it = changed.find(QStringLiteral("InhibitedActions"));
-    if (it != changed.end()) {
-        Set(Source::SessionInhibited, (Unwrapped(*it).toUInt() & kInhibitIdle) != 0);
-    } else if (invalidated.contains(QStringLiteral("InhibitedActions"))) {
+void DesktopQuietLinux::OnSessionProperties(const QDBusMessage& message) {
+    QVariant value;
+    bool invalidated = false;
+    if (!ChangedProperty(message, kSession, QStringLiteral("InhibitedActions"), value,
+                         invalidated)) {
+        return;
+    }
+    if (invalidated) {
         Read(Source::SessionInhibited);
+    } else {
+        Set(Source::SessionInhibited, (value.toUInt() & kInhibitIdle) != 0);
     }
 }
 
@@ -195,8 +219,9 @@ void DesktopQuietLinux::OnInhibitorsChanged() {
     Read(Source::SessionInhibited);
 }
 
-void DesktopQuietLinux::OnHasInhibitChanged(bool inhibited) {
-    Set(Source::PowerInhibited, inhibited);
+void DesktopQuietLinux::OnHasInhibitChanged(const QDBusMessage& message) {
+    const QList<QVariant> args = message.arguments();
+    if (!args.isEmpty()) Set(Source::PowerInhibited, Unwrapped(args[0]).toBool());
 }
 
 void DesktopQuietLinux::OnServiceChanged(const QString& service, bool present) {

@@ -8,8 +8,8 @@
 
 #include <functional>
 
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
-#include <QDBusVariant>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -17,7 +17,6 @@
 
 #include "tavrel/quiet_times.h"
 
-class QDBusMessage;
 class QDBusPendingCallWatcher;
 
 namespace tavrel::linux_qt {
@@ -35,13 +34,11 @@ class DesktopQuietLinux final : public QObject, public DesktopQuiet {
     QuietReason Busy() override;
 
   private slots:
-    void OnSettingChanged(const QString& space, const QString& key, const QDBusVariant& value);
-    void OnNotificationProperties(const QString& interface, const QVariantMap& changed,
-                                  const QStringList& invalidated);
-    void OnSessionProperties(const QString& interface, const QVariantMap& changed,
-                             const QStringList& invalidated);
+    void OnSettingChanged(const QDBusMessage& message);
+    void OnNotificationProperties(const QDBusMessage& message);
+    void OnSessionProperties(const QDBusMessage& message);
     void OnInhibitorsChanged();
-    void OnHasInhibitChanged(bool inhibited);
+    void OnHasInhibitChanged(const QDBusMessage& message);
 
   private:
     enum class Source { Banners, NotificationsInhibited, SessionInhibited, PowerInhibited };
@@ -49,6 +46,10 @@ class DesktopQuietLinux final : public QObject, public DesktopQuiet {
     void Answered(Source source, QDBusPendingCallWatcher* watcher);
     void Set(Source source, bool on);
     void OnServiceChanged(const QString& service, bool present);
+    // A PropertiesChanged of the interface that names the property: its new value, or
+    // invalidated when the sender only said it changed.
+    static bool ChangedProperty(const QDBusMessage& message, const QString& interface,
+                                const QString& name, QVariant& value, bool& invalidated);
 
     std::function<void()> changed_;
     QDBusServiceWatcher watcher_;

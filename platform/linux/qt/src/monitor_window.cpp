@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QWindow>
 
 #include "about_box.h"
 #include "dialog_units.h"
@@ -253,8 +254,14 @@ Answer MonitorWindow::AskYesNoCancel(const char* text) {
     }
 }
 
+void MonitorWindow::ShowingWithoutActivation(bool on) {
+    setAttribute(Qt::WA_ShowWithoutActivating, on);
+    // The attribute reaches a window that already exists only through its property.
+    if (QWindow* handle = windowHandle()) handle->setProperty("_q_showWithoutActivating", on);
+}
+
 void MonitorWindow::Raise() {
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    ShowingWithoutActivation(false);
     if (isMinimized()) showNormal();
     show();
     raise();
@@ -264,7 +271,7 @@ void MonitorWindow::Raise() {
 void MonitorWindow::ShowWithoutFocus() {
     // Mapped with a user time of 0, so the window manager leaves the focus where it is; and no
     // activation: keys meant for the user's program must never reach a settings field.
-    setAttribute(Qt::WA_ShowWithoutActivating, true);
+    ShowingWithoutActivation(true);
     if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
     if (!isVisible()) show();
     raise();

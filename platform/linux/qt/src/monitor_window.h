@@ -89,6 +89,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
 
   private:
     void Build();
+    void ShowingWithoutActivation(bool on);
     // Below the controls: what holds the alarm and how long to rest, then what is not
     // counted; the window grows to show them whole.
     void FitToTexts();

@@ -260,7 +260,8 @@ class WaylandTest(unittest.TestCase):
         shown = [c for c in calls if c["call"] == "Notify"]
         self.assertEqual(len(shown), 1, calls)
         self.assertEqual(shown[0]["summary"], "Tavrel")
-        self.assertEqual(shown[0]["body"], "Pain 150 has reached the threshold of 100.")
+        self.assertEqual(shown[0]["body"],
+                         "Pain 150 has reached the threshold of 100. Rest 1 s to bring it below.")
         self.assertEqual(shown[0]["urgency"], 2)
         closed = [c for c in calls if c["call"] == "CloseNotification"]
         self.assertEqual([c["id"] for c in closed], [shown[0]["id"]])
