@@ -21,8 +21,9 @@ ARGS = None
 QUIT = IDS["IDC_QUIT"]
 IDCANCEL, IDOK, WM_SYSCOMMAND = 2, 1, 0x112
 START_WITH_WINDOWS_COMMAND = 0x30
-# The tray menu: Show, History..., About..., Start with Windows, Quit.
-TRAY_ITEMS, TRAY_START_WITH_WINDOWS = 5, 3
+# The tray menu: Show, History..., About..., Pause alarms, Bring the window to the front,
+# Start with Windows, Quit.
+TRAY_ITEMS, TRAY_START_WITH_WINDOWS = 7, 5
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 APPROVED_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
@@ -83,8 +84,8 @@ class TrayMenu:
     def checked(self, item):
         left, _, right, _ = self.rect
         upper, lower = self.row(item)
-        # The check mark's column: from the frame to where the texts start.
-        counts = Screenshot().colours(left + 3, upper + 2, left + (right - left) // 8, lower - 2)
+        # The check mark's column: from the frame to where the texts start, a check's width on.
+        counts = Screenshot().colours(left + 3, upper + 2, left + 16, lower - 2)
         return sum(n for (r, g, b), n in counts.items() if r + g + b < 240) > 5
 
     def choose(self, item):
@@ -95,9 +96,10 @@ class TrayMenu:
         wait_until(lambda: self.x._popup_rect() is None, 5, "the menu to close")
 
     def close(self):
-        # A click on the tray window away from the icon: the menu has no X focus for an Esc.
+        # A click on the tray window away from the icon and above the menu, which opens a few
+        # pixels below the window's top: the menu has no X focus for an Esc.
         tray = X._xdotool("search", "--onlyvisible", "--name", "^Wine System Tray$")
-        X._xdotool("mousemove", "--window", tray[0], 150, 10, "click", 1)
+        X._xdotool("mousemove", "--window", tray[0], 150, 2, "click", 1)
         wait_until(lambda: self.x._popup_rect() is None, 5, "the menu to close")
 
 

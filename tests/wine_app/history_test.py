@@ -30,8 +30,9 @@ IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE, HISTORY_COMMAND = 2, 0x112, 0xF020, 0x20
 # The History window's controls.
 THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
 HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
-# The tray menu: Show, History..., About..., Quit.
-TRAY_ITEMS, TRAY_HISTORY = 4, 1
+# The tray menu: Show, History..., About..., Pause alarms, Bring the window to the front,
+# Start with Windows, Quit.
+TRAY_ITEMS, TRAY_HISTORY = 7, 1
 
 # The default inks of the plots.
 FRAME = (96, 96, 96)

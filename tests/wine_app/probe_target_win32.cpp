@@ -17,6 +17,7 @@ struct Target {
 };
 
 volatile LONG downs = 0, ups = 0, doubleClicks = 0, keys = 0;
+HWND opened = nullptr;
 HANDLE suspended = nullptr;
 
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -69,6 +70,7 @@ DWORD WINAPI RunTarget(LPVOID param) {
         target->title.c_str(), WS_POPUP | WS_VISIBLE, target->x, target->y, target->width,
         target->height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     target->opened = window != nullptr;
+    opened = window;
     if (window != nullptr) {
         UpdateWindow(window);
         SetForegroundWindow(window);
@@ -108,6 +110,13 @@ std::string TargetCounts() {
     std::snprintf(text, sizeof text, "%ld %ld %ld %ld", static_cast<long>(downs),
                   static_cast<long>(ups), static_cast<long>(doubleClicks), static_cast<long>(keys));
     return text;
+}
+
+bool CloseTarget() {
+    if (opened == nullptr) return false;
+    HWND window = opened;
+    opened = nullptr;
+    return PostMessageA(window, WM_CLOSE, 0, 0) != FALSE;
 }
 
 bool SuspendOwner(HWND window) {

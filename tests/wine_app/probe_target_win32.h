@@ -23,6 +23,9 @@ bool OpenTarget(int x, int y, int width, int height, const std::string& title, T
 // messages that carry the previous-key-state flag.
 std::string TargetCounts();
 
+// Closes the window; false when none is open.
+bool CloseTarget();
+
 // Suspends the thread of the window (Tavrel's window thread) until ResumeOwner; the
 // hardest form of a busy thread, as it pumps nothing at all.
 bool SuspendOwner(HWND window);

@@ -33,6 +33,12 @@
 //   window X Y W H TITLE KIND   opens the probe's own window (KIND dblclks, plain or peek: see
 //                               probe_target_win32.h); needs no Tavrel window
 //   window-counts               "downs ups double-clicks keys" that the probe's window received
+//   close-window                closes the probe's window
+//   foreground                  the title of the foreground window, or "-"
+//   balloons                    how many tooltip windows of any program are shown: the tray's
+//                               balloons are among them
+//   above TITLE                 1 when the window titled TITLE is above Tavrel's in the
+//                               stacking order, else 0
 //   suspend-gui | resume-gui    suspends Tavrel's window thread | resumes it
 //
 // Options before the commands: --class NAME and --title TEXT choose the window (default a
@@ -239,6 +245,21 @@ class Probe {
         }
         if (verb == "window") return OpenWindow(words);
         if (verb == "window-counts") return Reply(probe::TargetCounts());
+        if (verb == "close-window") return Posted(probe::CloseTarget());
+        if (verb == "balloons") {
+            int shown = 0;
+            for (HWND w = FindWindowExA(nullptr, nullptr, "tooltips_class32", nullptr);
+                 w != nullptr; w = FindWindowExA(nullptr, w, "tooltips_class32", nullptr)) {
+                if (IsWindowVisible(w)) ++shown;
+            }
+            return Reply(std::to_string(shown));
+        }
+        if (verb == "foreground") {
+            char title[256] = "-";
+            HWND front = GetForegroundWindow();
+            if (front != nullptr && GetWindowTextA(front, title, sizeof title) == 0) title[0] = '-';
+            return Reply(title);
+        }
         if (verb == "resume-gui") return Posted(probe::ResumeOwner());
         if (verb == "wait-gone") return WaitFor("exit", [&] { return Window() == nullptr; });
         HWND hwnd = Window();
@@ -250,6 +271,16 @@ class Probe {
         }
         if (!hwnd) return Fail("no window");
         if (verb == "suspend-gui") return Posted(probe::SuspendOwner(hwnd));
+        if (verb == "above" && words.size() == 2) {
+            // Walks up from Tavrel's window: the other one is above it if found on the way.
+            for (HWND w = GetWindow(hwnd, GW_HWNDPREV); w != nullptr;
+                 w = GetWindow(w, GW_HWNDPREV)) {
+                char title[256] = "";
+                GetWindowTextA(w, title, sizeof title);
+                if (words[1] == title) return Reply("1");
+            }
+            return Reply("0");
+        }
         if (verb == "visible") return Reply(IsWindowVisible(hwnd) ? "1" : "0");
         if (verb == "wait-visible") {
             return WaitFor("visible", [&] { return IsWindowVisible(hwnd) != FALSE; });

@@ -26,32 +26,6 @@ UINT ShowRunningMessage() {
 
 }  // namespace
 
-NotifyIcon::NotifyIcon() {
-    std::memset(&data_, 0, sizeof data_);
-}
-
-void NotifyIcon::Show(HWND owner, HICON icon, const char* tip) {
-    // The first and smallest form of the record: every shell version takes it.
-    data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data_.hWnd = owner;
-    data_.uID = 1;
-    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data_.uCallbackMessage = kTrayMessage;
-    data_.hIcon = icon;
-    lstrcpynA(data_.szTip, tip, static_cast<int>(sizeof data_.szTip));
-    if (added_) {
-        Shell_NotifyIconA(NIM_MODIFY, &data_);
-    } else {
-        added_ = Shell_NotifyIconA(NIM_ADD, &data_) != FALSE;
-    }
-}
-
-void NotifyIcon::Remove() {
-    if (!added_) return;
-    added_ = false;
-    Shell_NotifyIconA(NIM_DELETE, &data_);
-}
-
 AboutDialog::AboutDialog() : DialogBase(IDD_ABOUTBOX) {}
 
 MonitorWindow::MonitorWindow(SettingsStore& store)
@@ -62,10 +36,15 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       diagnostics_(clock_, historyFolder_.parent_path() / L"tavrel.log"),
       historyFiles_(historyFolder_),
       // Without a folder there is nowhere to keep the minutes: the program runs without them.
-      core_(CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
-                                   historyFolder_.empty() ? nullptr : &diagnostics_, &wake_},
-                      historyFolder_.empty() ? nullptr : &historyFiles_}),
-      historyWindow_(historyFolder_, clock_) {}
+      core_(
+          CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
+                                 historyFolder_.empty() ? nullptr : &diagnostics_, &wake_, &quiet_},
+                    historyFolder_.empty() ? nullptr : &historyFiles_}),
+      alarmNotifier_(balloons_, core_.controller().alarmGate(),
+                     core_.controller().alarmPreferences(), core_.controller().model(), false),
+      historyWindow_(historyFolder_, clock_) {
+    core_.AddListener(alarmNotifier_);
+}
 
 DialogBase::MessageTable MonitorWindow::GetMessageTable() const {
     using W = MonitorWindow;
@@ -142,18 +121,27 @@ void MonitorWindow::AddSystemMenuItems() {
     AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
     AppendMenuA(menu, MF_STRING, kHistoryMenuCommand, kHistoryMenuText);
     startWithWindows_.AppendTo(menu, kStartWithWindowsMenuCommand);
+    AppendMenuA(menu, MF_STRING, kBringToFrontMenuCommand, kBringToFrontText);
+    RefreshSystemMenu();
 }
 
 void MonitorWindow::OnInitMenuPopup() {
-    HMENU menu = GetSystemMenu(hwnd(), FALSE);
-    if (menu) startWithWindows_.Refresh(menu, kStartWithWindowsMenuCommand);
+    RefreshSystemMenu();
     Default();
+}
+
+void MonitorWindow::RefreshSystemMenu() {
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (!menu) return;
+    startWithWindows_.Refresh(menu, kStartWithWindowsMenuCommand);
+    const bool toFront = controller().alarmPreferences().bringToFront();
+    CheckMenuItem(menu, kBringToFrontMenuCommand,
+                  MF_BYCOMMAND | (toFront ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void MonitorWindow::ChooseStartWithWindows() {
     startWithWindows_.Choose(hwnd());
-    HMENU menu = GetSystemMenu(hwnd(), FALSE);
-    if (menu) startWithWindows_.Refresh(menu, kStartWithWindowsMenuCommand);
+    RefreshSystemMenu();
 }
 
 void MonitorWindow::LoadIcons() {
@@ -179,6 +167,9 @@ void MonitorWindow::OnSysCommand(unsigned id) {
         OpenHistory();
     } else if ((id & 0xFFF0) == kStartWithWindowsMenuCommand) {
         ChooseStartWithWindows();
+    } else if ((id & 0xFFF0) == kBringToFrontMenuCommand) {
+        controller().OnBringToFrontChosen(!controller().alarmPreferences().bringToFront());
+        RefreshSystemMenu();
     } else {
         Default();  // Move as usual; Close becomes the Cancel command
     }
@@ -203,7 +194,8 @@ void MonitorWindow::OnPaint() {
 }
 
 void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
-    if (mouseMessage == WM_LBUTTONDBLCLK) {
+    // A click on the alarm's balloon asks for the window as a double-click does.
+    if (mouseMessage == WM_LBUTTONDBLCLK || mouseMessage == NIN_BALLOONUSERCLICK) {
         controller().OnTrayActivated();
     } else if (mouseMessage == WM_RBUTTONUP) {
         ShowTrayMenu();
@@ -213,12 +205,14 @@ void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
 }
 
 void MonitorWindow::ShowTrayMenu() {
-    enum Item : UINT { kShow = 1, kHistory, kAbout, kStartWithWindows, kQuit };
+    enum Item : UINT { kShow = 1, kHistory, kAbout, kStartWithWindows, kQuit, kAlarmItems };
+    const AlarmMenu alarmItems(kAlarmItems);
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
     AppendMenuA(menu, MF_STRING, kShow, "&Show Tavrel");
     AppendMenuA(menu, MF_STRING, kHistory, kHistoryMenuText);
     AppendMenuA(menu, MF_STRING, kAbout, "&About Tavrel...");
+    alarmItems.AppendTo(menu, controller().alarmPreferences());
     startWithWindows_.AppendTo(menu, kStartWithWindows);
     AppendMenuA(menu, MF_STRING, kQuit, "&Quit");
     SetMenuDefaultItem(menu, kShow, FALSE);  // what a double-click does
@@ -248,7 +242,8 @@ void MonitorWindow::ShowTrayMenu() {
             controller().OnQuit();
             break;
         default:
-            break;  // dismissed
+            alarmItems.Choose(chosen, controller());  // or dismissed
+            break;
     }
 }
 
@@ -343,7 +338,7 @@ void MonitorWindow::SetSaveEnabled(bool enabled) {
 }
 
 void MonitorWindow::Show(TrayIcon icon, const char* tip) {
-    trayIcon_.Show(hwnd(), trayIcons_[static_cast<int>(icon)].get(), tip);
+    trayIcon_.Show(hwnd(), trayIcons_[static_cast<int>(icon)].get(), kTrayMessage, tip);
 }
 
 }  // namespace tavrel::win32

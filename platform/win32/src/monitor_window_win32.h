@@ -7,10 +7,13 @@
 
 #include <filesystem>
 
+#include "alarm_menu_win32.h"
 #include "alarm_status_line_win32.h"
+#include "desktop_quiet_win32.h"
 #include "framework_win32.h"
 #include "handles_win32.h"
 #include "history_window_win32.h"
+#include "notify_icon_win32.h"
 #include "program_capture.h"
 #include "start_with_windows_win32.h"
 #include "system_clock.h"
@@ -33,24 +36,6 @@ constexpr char kHistoryMenuText[] = "&History...";
 
 // A second start asks the running window to show itself with this registered message.
 constexpr char kShowRunningMessage[] = "Tavrel.ShowRunningWindow";
-
-// The notification-area record; removed at the latest when the owner goes.
-class NotifyIcon {
-  public:
-    NotifyIcon();
-    ~NotifyIcon() { Remove(); }
-    NotifyIcon(const NotifyIcon&) = delete;
-    NotifyIcon& operator=(const NotifyIcon&) = delete;
-    // Adds the icon, or modifies it once added; after a shell restart Add puts it back.
-    void Show(HWND owner, HICON icon, const char* tip);
-    void Remove();
-    // The shell lost every icon: the next Show adds again.
-    void Forget() { added_ = false; }
-
-  private:
-    NOTIFYICONDATAA data_;
-    bool added_ = false;
-};
 
 // Carries the capture thread's wake-up to the window's thread: one posted message, so the
 // capture never waits on the window.
@@ -117,6 +102,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void OnSysCommand(unsigned id);
     void OnInitMenuPopup();
     void ChooseStartWithWindows();
+    void RefreshSystemMenu();
     void OnPaint();
     HICON OnQueryDragIcon() { return appIcon_; }
     void OnTimer() { controller().OnTimer(); }
@@ -139,7 +125,9 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     HICON appIcon_;
     OwnedIcon trayIcons_[8];
     NotifyIcon trayIcon_;
+    BalloonNotifier balloons_{trayIcon_};
     AlarmStatusLine alarmStatus_;
+    DesktopQuietWin32 quiet_{*this};
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
     ActivitySource& source_ = ProgramActivitySource();
@@ -150,6 +138,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     DirectoryHistoryFiles historyFiles_;
     // Built last from the roles above, so that every event can go to it.
     TavrelCore core_;
+    AlarmNotifier alarmNotifier_;  // where the user chose a balloon instead of the window
     HistoryWindow historyWindow_;  // goes first: its reads must not outlast the program
 };
 
