@@ -11,9 +11,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QStyleOptionGroupBox>
 #include <QWindow>
 
 #include "about_box.h"
@@ -36,6 +39,37 @@ class PlainRadioButton final : public QRadioButton {
 
   protected:
     void nextCheckState() override {}
+};
+
+// A group box that draws its frame once and then from that picture: the read-outs inside it
+// change twenty times a second and have it drawn behind them each time, and a style may load
+// its frame's picture from a file at each drawing (one that asks the time zone for the file's
+// age, a read of /etc/localtime forty times a second).
+class FrameGroupBox final : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const qreal ratio = devicePixelRatioF();
+        if (frame_.isNull() || frame_.size() != size() * ratio) {
+            frame_ = QPixmap(size() * ratio);
+            frame_.setDevicePixelRatio(ratio);
+            frame_.fill(Qt::transparent);
+            QPainter painter(&frame_);
+            QStyleOptionGroupBox option;
+            initStyleOption(&option);
+            style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
+        }
+        QPainter(this).drawPixmap(0, 0, frame_);
+    }
+    void changeEvent(QEvent* event) override {
+        frame_ = QPixmap();  // a new style, font, palette or state: drawn afresh
+        QGroupBox::changeEvent(event);
+    }
+
+  private:
+    QPixmap frame_;
 };
 
 // The settings fields stand in one column, a row each in the order of SettingId, which is
@@ -102,7 +136,7 @@ void MonitorWindow::Build() {
         fields_[i] = edit;
         boxes.push_back({edit, kFieldX, kFirstFieldY + i * kFieldPitch, kFieldW, kFieldH});
     }
-    auto* painfulBox = new QGroupBox(QStringLiteral("Painful?"), this);
+    auto* painfulBox = new FrameGroupBox(QStringLiteral("Painful?"), this);
     boxes.push_back({painfulBox, 149, 60, 50, 38});
     save_ = new QPushButton(QStringLiteral("&Save"), this);
     save_->setObjectName(QStringLiteral("save"));
@@ -145,7 +179,7 @@ void MonitorWindow::Build() {
             boxes.push_back({reset_, 11, 261, 34, 14});
         }
     }
-    auto* debugBox = new QGroupBox(QStringLiteral("Debugging Information"), this);
+    auto* debugBox = new FrameGroupBox(QStringLiteral("Debugging Information"), this);
     boxes.push_back({debugBox, 7, 159, 198, 119});
     for (int i = 0; i < kSettingCount; ++i) {
         QLabel* label = RightLabel(FindSettingField(SettingAt(i)).label, this);

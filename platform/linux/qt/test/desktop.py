@@ -63,7 +63,7 @@ class Desktop:
         return process
 
     def window_manager(self):
-        self.start(["openbox", "--sm-disable", "--config-file", "/dev/null"])
+        self.start(["openbox", "--sm-disable"])
         wait_until(lambda: "window id" in output("xprop", "-root", "_NET_SUPPORTING_WM_CHECK"),
                    10, "the window manager")
 
