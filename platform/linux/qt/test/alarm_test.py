@@ -155,7 +155,8 @@ class AlarmTest(unittest.TestCase):
         p.wait_for(lambda s: s["tray"]["icon"].startswith("alarm"), 3, "the tray blinking")
         self.assertFalse(p.dump()["window"]["visible"])
         body = [e for e in json_lines(log) if e["call"] == "Notify"][0]["body"]
-        self.assertRegex(body, r"^Pain 1[01]\d has reached the threshold of 100\.$")
+        # Keys come several to a tick: the first alarm tick may be a few keys past the ten.
+        self.assertRegex(body, r"^Pain 1\d\d has reached the threshold of 100\.$")
 
     def choose_from_tray(self, *keys):
         from app_test import tray_icon_centre

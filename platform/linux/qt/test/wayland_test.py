@@ -25,29 +25,11 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), *[os
                                 "tests"))
 from process_stats import comes_to_rest, switches_during  # noqa: E402  (not a package)
 
+from desktop import FAKES, SYSTEM_PYTHON, json_lines, wait_until  # noqa: E402
+
 BINARY = None
 SCREENSHOT = None
 HERE = os.path.dirname(os.path.abspath(__file__))
-FAKES = os.path.join(HERE, "fakes")
-SYSTEM_PYTHON = "/usr/bin/python3"  # the one with the dbus and gi modules
-
-
-def wait_until(predicate, timeout, what):
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
-
-
-def json_lines(path):
-    try:
-        with open(path) as f:
-            return [json.loads(line) for line in f.read().split("\n")[:-1] if line]
-    except FileNotFoundError:
-        return []
 
 
 def keys(state):
