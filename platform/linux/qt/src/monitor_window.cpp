@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -50,7 +51,7 @@ class FrameGroupBox final : public QGroupBox {
     using QGroupBox::QGroupBox;
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         const qreal ratio = devicePixelRatioF();
         if (frame_.isNull() || frame_.size() != size() * ratio) {
             frame_ = QPixmap(size() * ratio);
@@ -61,7 +62,11 @@ class FrameGroupBox final : public QGroupBox {
             initStyleOption(&option);
             style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
         }
-        QPainter(this).drawPixmap(0, 0, frame_);
+        // Only the part asked for: a read-out's few pixels, not the whole frame, which Qt
+        // would blend on threads of its own.
+        const QRect area = event->rect();
+        QPainter(this).drawPixmap(
+            area, frame_, QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio));
     }
     void changeEvent(QEvent* event) override {
         frame_ = QPixmap();  // a new style, font, palette or state: drawn afresh
