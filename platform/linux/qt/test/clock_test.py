@@ -43,6 +43,7 @@ class ClockTest(unittest.TestCase):
         self.clock_file = os.path.join(self.desktop.root, "faketime")
         self.step(0)
         self.programs = []
+        self.terminals = 0
 
     def tearDown(self):
         for program in self.programs:
@@ -63,7 +64,8 @@ class ClockTest(unittest.TestCase):
         self.programs.append(p)
         p.start()
         # The user types in a terminal of its own, never in Tavrel's fields.
-        self.term, _ = self.desktop.terminal("work%d" % len(self.programs))
+        self.terminals += 1
+        self.term, _ = self.desktop.terminal("work%d" % self.terminals)
         self.desktop.focus(self.term)
         return p
 
