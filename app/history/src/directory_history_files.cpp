@@ -68,6 +68,24 @@ bool DirectoryHistoryFiles::Read(const HistoryMonth& month, std::string& text) {
     return true;
 }
 
+bool DirectoryHistoryFiles::ReadTail(const HistoryMonth& month, std::size_t bytes,
+                                     std::string& text) {
+    text.clear();
+    const fs::path path = folder_ / MonthFileName(month);
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(path, error);
+    std::filebuf file;
+    if (error || file.open(path, std::ios::in | std::ios::binary) == nullptr) return false;
+    const std::uintmax_t start = size > bytes ? size - bytes : 0;
+    if (file.pubseekoff(static_cast<std::streamoff>(start), std::ios::beg, std::ios::in) < 0) {
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(size - start));
+    const auto got = file.sgetn(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return true;
+}
+
 std::vector<HistoryMonth> DirectoryHistoryFiles::ListMonths() {
     std::vector<HistoryMonth> months;
     std::error_code error;

@@ -41,8 +41,14 @@ const HistoryQuery& HistoryBrowser::ShowView(HistoryView view) {
     return Ask(view, query_.date);
 }
 
+const HistoryQuery& HistoryBrowser::ShowComputer(const std::string& id) {
+    if (id != query_.computer) hasResult_ = false;
+    query_.computer = id;
+    return Ask(query_.view, query_.date);
+}
+
 const HistoryQuery& HistoryBrowser::Step(int direction) {
-    const int days = query_.view == HistoryView::Day ? 1 : kHistoryDays;
+    const int days = DaysOf(query_.view);
     const LocalDate today = Today();
     LocalDate date = AddDays(query_.date, (direction < 0 ? -1 : 1) * days);
     if (DayNumber(date) > DayNumber(today)) date = today;
@@ -81,9 +87,21 @@ LocalDate HistoryBrowser::Today() {
 }
 
 std::string HistoryBrowser::Heading() const {
-    std::string text = query_.view == HistoryView::Day
-                           ? std::string(WeekdayName(query_.date)) + " " + DateText(query_.date)
-                           : DateText(FirstDayOf(query_)) + " to " + DateText(query_.date);
+    const auto named = [](const LocalDate& date) {
+        return std::string(WeekdayName(date)) + " " + DateText(date);
+    };
+    std::string text;
+    switch (query_.view) {
+        case HistoryView::Day:
+            text = named(query_.date);
+            break;
+        case HistoryView::Week:
+            text = named(FirstDayOf(query_)) + " to " + named(query_.date);
+            break;
+        case HistoryView::ThirtyDays:
+            text = DateText(FirstDayOf(query_)) + " to " + DateText(query_.date);
+            break;
+    }
     if (reading_) text += " (reading...)";
     return text;
 }
@@ -91,7 +109,27 @@ std::string HistoryBrowser::Heading() const {
 std::string HistoryBrowser::TotalsText(double dpi) const {
     if (!hasResult_) return {};
     if (shown_.failed) return kHistoryReadFailedText;
-    return DayTotalsText(shown_.totals, dpi);
+    return shown_.query.view == HistoryView::Week ? WeekTotalsText(shown_.totals, dpi)
+                                                  : DayTotalsText(shown_.totals, dpi);
+}
+
+std::string HistoryBrowser::ComputersText() const {
+    if (!shown_.sharedProblem.empty()) return shown_.sharedProblem;
+    if (shown_.computers.size() < 2) return {};
+    std::string text = "Computers: ";
+    for (std::size_t i = 0; i < shown_.computers.size(); ++i) {
+        const HistoryComputer& c = shown_.computers[i];
+        if (i > 0) text += "; ";
+        text += c.name + (c.thisComputer ? " (this one)" : "");
+        if (c.wrote) {
+            char when[32];
+            std::snprintf(when, sizeof when, " %02d:%02d", c.lastMinute.hour, c.lastMinute.minute);
+            text += ", last minute " + DateText(c.lastMinute.date) + when;
+        } else {
+            text += ", no minutes yet";
+        }
+    }
+    return text;
 }
 
 PlotScene HistoryBrowser::Scene(PlotSize size) const {
@@ -100,8 +138,15 @@ PlotScene HistoryBrowser::Scene(PlotSize size) const {
         empty.size = size;
         return empty;
     }
-    return shown_.query.view == HistoryView::Day ? BuildDayView(shown_.day, size)
-                                                 : BuildMonthView(shown_.days, size);
+    switch (shown_.query.view) {
+        case HistoryView::Day:
+            return BuildDayView(shown_.day, size);
+        case HistoryView::Week:
+            return BuildWeekView(shown_.days, size);
+        case HistoryView::ThirtyDays:
+            break;
+    }
+    return BuildMonthView(shown_.days, shown_.weeklyMouseMinutes, size);
 }
 
 }  // namespace tavrel

@@ -26,10 +26,6 @@ std::int64_t KeyOf(const LocalDate& date) {
     return static_cast<std::int64_t>(DayNumber(date)) * kMinutesPerDay;
 }
 
-bool HasInput(const HistoryMinute& m) {
-    return m.keys != 0 || m.clicks != 0 || m.doubleClicks != 0 || m.movePx != 0 || m.dragPx != 0;
-}
-
 // An alarm starts in a minute in alarm whose previous minute was not.
 bool AlarmStarts(const std::vector<HistoryMinute>& minutes, std::size_t i) {
     if (minutes[i].alarmTicks <= 0) return false;
@@ -46,7 +42,9 @@ void AddToDay(DayTotals& day, const std::vector<HistoryMinute>& minutes, std::si
     day.painMax = std::max(day.painMax, m.painMax);
     day.alarmTicks += m.alarmTicks;
     if (AlarmStarts(minutes, i)) ++day.alarms;
-    if (HasInput(m)) ++day.activeMinutes;
+    day.activeMinutes += m.time.active;
+    day.mouseMinutes += m.time.mouse;
+    day.keyboardMinutes += m.time.keyboard;
 }
 
 std::size_t FirstAtOrAfter(const std::vector<HistoryMinute>& minutes, std::int64_t key) {
@@ -83,7 +81,9 @@ void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
                 dayKey = KeyOf(lastDate);
             }
             out.push_back({dayKey + r.minute.MinuteOfDay(), r.keys, r.clicks, r.doubleClicks,
-                           r.movePx, r.dragPx, r.painMax, r.alarmTicks, r.threshold});
+                           r.movePx, r.dragPx, r.painMax, r.alarmTicks, r.threshold,
+                           static_cast<std::int16_t>(r.minute.utcOffsetMinutes),
+                           TimeOfCounts(r.keys, r.clicks, r.doubleClicks, r.movePx, r.dragPx)});
         }
         start = end + 1;
     }
@@ -92,10 +92,13 @@ void ParseMonthText(std::string_view text, std::vector<HistoryMinute>& out) {
 void MergeMinutes(std::vector<HistoryMinute>& minutes) {
     SortByKey(minutes.begin(), minutes.end());
     std::size_t kept = 0;
+    MinuteTimeMerger time;
     for (std::size_t i = 0; i < minutes.size(); ++i) {
         const HistoryMinute& m = minutes[i];
         if (kept > 0 && minutes[kept - 1].key == m.key) {
             HistoryMinute& into = minutes[kept - 1];
+            time.Add(m.time, m.utcOffset);
+            into.time = time.time();
             into.keys = AddSaturated(into.keys, m.keys);
             into.clicks = AddSaturated(into.clicks, m.clicks);
             into.doubleClicks = AddSaturated(into.doubleClicks, m.doubleClicks);
@@ -105,39 +108,98 @@ void MergeMinutes(std::vector<HistoryMinute>& minutes) {
             into.alarmTicks = AddSaturated(into.alarmTicks, m.alarmTicks);
             into.threshold = m.threshold;
         } else {
+            time = MinuteTimeMerger();
+            time.Add(m.time, m.utcOffset);
             minutes[kept++] = m;
         }
     }
     minutes.resize(kept);
 }
 
-HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
-                       const std::atomic<bool>* cancel) {
-    HistoryLog log;
+namespace {
+
+// Adds one computer's months to the log, in order of their keys.
+void ReadMonths(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
+                std::size_t computers, const std::atomic<bool>* cancel, HistoryLog& log) {
     std::vector<HistoryMonth> months = files.ListMonths();
     months.erase(std::remove_if(months.begin(), months.end(),
                                 [&](const HistoryMonth& m) { return m < first || last < m; }),
                  months.end());
     std::string text;
+    const std::size_t start = log.minutes.size();
     for (const HistoryMonth& month : months) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
             log.cancelled = true;
-            break;
+            return;
         }
         if (!files.Read(month, text)) {
             log.failed = true;  // listed, so it is there: unreadable, or a folder by that name
             continue;
         }
         // Room for every month at the size of the first saves copying a year over and over.
-        if (log.minutes.empty()) log.minutes.reserve(text.size() / 40 * months.size());
-        const std::size_t start = log.minutes.size();
+        if (log.minutes.empty()) log.minutes.reserve(text.size() / 40 * months.size() * computers);
+        const std::size_t monthStart = log.minutes.size();
         ParseMonthText(text, log.minutes);
         // Ordered month by month: the one autumn night with an hour twice does not cost a
         // sort of the whole year.
-        SortByKey(log.minutes.begin() + static_cast<std::ptrdiff_t>(start), log.minutes.end());
+        SortByKey(log.minutes.begin() + static_cast<std::ptrdiff_t>(monthStart), log.minutes.end());
+    }
+    // Each computer's minutes are in order: merging them into the others' costs one pass.
+    const auto byKey = [](const HistoryMinute& a, const HistoryMinute& b) { return a.key < b.key; };
+    std::inplace_merge(log.minutes.begin(),
+                       log.minutes.begin() + static_cast<std::ptrdiff_t>(start), log.minutes.end(),
+                       byKey);
+}
+
+}  // namespace
+
+HistoryLog ReadHistory(HistoryFiles& files, const HistoryMonth& first, const HistoryMonth& last,
+                       const std::atomic<bool>* cancel) {
+    return ReadHistory(std::vector<HistoryFiles*>{&files}, first, last, cancel);
+}
+
+HistoryLog ReadHistory(const std::vector<HistoryFiles*>& computers, const HistoryMonth& first,
+                       const HistoryMonth& last, const std::atomic<bool>* cancel) {
+    HistoryLog log;
+    for (HistoryFiles* files : computers) {
+        ReadMonths(*files, first, last, computers.size(), cancel, log);
+        if (log.cancelled) return log;
     }
     MergeMinutes(log.minutes);
     return log;
+}
+
+namespace {
+
+// The last well-formed line of a text whose first line may be cut.
+bool LastRecord(std::string_view text, MinuteRecord& record) {
+    std::size_t end = text.rfind('\n');
+    while (end != std::string_view::npos && end > 0) {
+        const std::size_t previous = text.rfind('\n', end - 1);
+        const std::size_t start = previous == std::string_view::npos ? 0 : previous + 1;
+        if (ParseMinuteLine(text.substr(start, end - start), record)) return true;
+        if (previous == std::string_view::npos) break;
+        end = previous;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool FindLastMinute(HistoryFiles& files, LocalMinute& minute) {
+    constexpr std::size_t kTail = 4096;  // dozens of lines
+    std::vector<HistoryMonth> months = files.ListMonths();
+    std::string text;
+    for (auto it = months.rbegin(); it != months.rend(); ++it) {
+        MinuteRecord record;
+        // The tail's lines first; past them the whole file, should its end be all malformed.
+        if ((files.ReadTail(*it, kTail, text) && LastRecord(text, record)) ||
+            (text.size() >= kTail && files.Read(*it, text) && LastRecord(text, record))) {
+            minute = record.minute;
+            return true;
+        }
+    }
+    return false;
 }
 
 DayDetail BuildDayDetail(const HistoryLog& log, const LocalDate& date) {

@@ -71,6 +71,8 @@ TEST_F(BrowserTest, StepsByTheViewAndNeverPastToday) {
         {"on from today stays", HistoryView::Day, 0, 2, kToday, false},
         {"thirty days back", HistoryView::ThirtyDays, 1, 0, {2026, 2, 13}, true},
         {"thirty back and on again", HistoryView::ThirtyDays, 2, 2, kToday, false},
+        {"a week back", HistoryView::Week, 1, 0, {2026, 3, 8}, true},
+        {"weeks back and one on", HistoryView::Week, 3, 1, {2026, 3, 1}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,6 +94,9 @@ TEST_F(BrowserTest, StepsByTheViewAndNeverPastToday) {
     b.Step(-1);
     EXPECT_EQ(b.GoToday().date, kToday);
     EXPECT_EQ(b.view(), HistoryView::ThirtyDays);
+    b.ShowView(HistoryView::Week);
+    b.Step(-1);
+    EXPECT_EQ(b.Heading(), "Monday 2026-03-02 to Sunday 2026-03-08 (reading...)");
 }
 
 TEST_F(BrowserTest, TodayMovesWithTheClock) {
@@ -119,7 +124,41 @@ TEST_F(BrowserTest, ThirtyDaysTotalsAreTheSumOfTheDays) {
     EXPECT_EQ(shown.totals.painMax, 150);
     EXPECT_EQ(shown.totals.activeMinutes, 5);
     EXPECT_EQ(browser.TotalsText(0), DayTotalsText(shown.totals, 0));
-    EXPECT_EQ(browser.Scene({600, 400}).panels.size(), 4u);
+    EXPECT_EQ(browser.Scene({600, 400}).panels.size(), 5u);
+}
+
+TEST_F(BrowserTest, AWeekShowsItsTimeAndTheThirtyDaysEachDaysWeekOfMouseUse) {
+    const auto use = [this](LocalDate date, int hour, int minute, std::int32_t keys,
+                            std::int32_t movePx) {
+        MinuteRecord r;
+        r.minute = {date, hour, minute, 60};
+        r.keys = keys;
+        r.movePx = movePx;
+        r.threshold = 100;
+        ASSERT_TRUE(writer.Write(r));
+    };
+    use({2026, 3, 8}, 23, 59, 0, 10);  // the Sunday before the week
+    for (int day = 9; day <= 15; ++day) {
+        for (int m = 0; m < day - 8; ++m) use({2026, 3, day}, 9, m, m % 2, 5);  // 1 to 7 min
+    }
+    ASSERT_TRUE(Answer(browser.Open()));
+    ASSERT_TRUE(Answer(browser.ShowView(HistoryView::Week)));
+    const HistoryResult& week = browser.shown();
+    ASSERT_EQ(week.days.size(), 7u);
+    EXPECT_EQ(week.days.front().date, (LocalDate{2026, 3, 9}));
+    EXPECT_EQ(week.totals.mouseMinutes, 28);
+    EXPECT_EQ(week.totals.keyboardMinutes, 12);
+    EXPECT_EQ(browser.TotalsText(0).substr(0, 67),
+              "Mouse 28 min, keyboard 12 min, active 28 min in the week\nKeys 12, c");
+    EXPECT_EQ(browser.Scene({600, 400}).panels.size(), 2u);
+
+    ASSERT_TRUE(Answer(browser.ShowView(HistoryView::ThirtyDays)));
+    const std::vector<std::int32_t>& weekly = browser.shown().weeklyMouseMinutes;
+    ASSERT_EQ(weekly.size(), 30u);
+    EXPECT_EQ(weekly[29], 28);
+    EXPECT_EQ(weekly[28], 1 + 21) << "the Sunday before and six days of the week";
+    EXPECT_EQ(weekly[22], 1) << "only the Sunday before";
+    EXPECT_EQ(weekly[21], 0);
 }
 
 TEST_F(BrowserTest, AnAlarmFromTheEveningBeforeDidNotStartOnTheFirstOfTheMonth) {

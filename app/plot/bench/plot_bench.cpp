@@ -21,7 +21,7 @@ void BM_YearToThirtyDayView(benchmark::State& state) {
         MonthOf(state.range(1) == 12 ? AddDays(year.last, -364) : AddDays(year.last, -29));
     for (auto _ : state) {
         const HistoryLog log = ReadHistory(files, first, MonthOf(year.last));
-        const PlotScene scene = BuildMonthView(BuildDailyTotals(log, year.last, 30), kWindow);
+        const PlotScene scene = BuildMonthView(BuildDailyTotals(log, year.last, 30), {}, kWindow);
         benchmark::DoNotOptimize(scene.bars.data());
     }
     state.counters["lines"] = static_cast<double>(year.lines);

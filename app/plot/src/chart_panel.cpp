@@ -72,6 +72,7 @@ Panel AddPanel(PlotScene& scene, const PlotRect& area, double xMin, double xMax,
     for (const auto& [text, ink] : title) {
         scene.labels.push_back(
             {{x, area.top - kLabelGap}, text, HAlign::Left, VAlign::Bottom, ink, kFontSize});
+        panel.titleEnd = x + EstimateTextWidth(text, kFontSize);
         x += EstimateTextWidth(text + " ", kFontSize);
     }
     return panel;
@@ -119,6 +120,32 @@ void AddBar(PlotScene& scene, const Panel& panel, double x0, double x1, double f
     const double right = panel.X(x1);
     if (bottom - top <= 0 || right - left <= 0) return;
     scene.bars.push_back({{left, top, right, bottom}, ink});
+}
+
+void AddReference(PlotScene& scene, const Panel& panel, double value,
+                  const std::vector<std::string>& names) {
+    const double y = panel.Y(value);
+    scene.lines.push_back({{panel.area.left, y}, {panel.area.right, y}, Ink::Reference, 1.5, true});
+    const double room = panel.area.right - panel.titleEnd - 2 * kLabelGap;
+    for (const std::string& name : names) {
+        if (EstimateTextWidth(name, kFontSize) > room) continue;
+        scene.labels.push_back({{panel.area.right, panel.area.top - kLabelGap},
+                                name,
+                                HAlign::Right,
+                                VAlign::Bottom,
+                                Ink::Reference,
+                                kFontSize});
+        return;
+    }
+    // No room beside the title: the shortest name on the line itself, inside the frame.
+    if (names.empty()) return;
+    const bool above = y - panel.area.top >= kFontSize + 2;
+    scene.labels.push_back({{panel.area.right - kLabelGap, above ? y - 2 : y + 2},
+                            names.back(),
+                            HAlign::Right,
+                            above ? VAlign::Bottom : VAlign::Top,
+                            Ink::Reference,
+                            kFontSize});
 }
 
 void AddNote(PlotScene& scene, const Panel& panel, const std::string& text) {

@@ -20,6 +20,7 @@ struct Panel {
     PlotRect area;
     double xMin, xMax;
     TickScale y;
+    double titleEnd = 0;  // where the title's last part ends
 
     double X(double value) const;
     // Values outside the axis are drawn at its end.
@@ -49,6 +50,11 @@ void AddBar(PlotScene& scene, const Panel& panel, double x0, double x1, double f
 void AddUseBars(PlotScene& scene, const Panel& counts, const Panel& distance, double x,
                 double width, std::int64_t keys, std::int64_t clicks, std::int64_t movePx,
                 std::int64_t dragPx);
+
+// A dashed line across the panel at a reference value, named in the title's row at the right:
+// by the longest of `names` that fits beside the title.
+void AddReference(PlotScene& scene, const Panel& panel, double value,
+                  const std::vector<std::string>& names);
 
 // Text across the middle of a panel, for a panel with nothing to show.
 void AddNote(PlotScene& scene, const Panel& panel, const std::string& text);

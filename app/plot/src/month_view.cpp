@@ -1,9 +1,11 @@
 // The last days side by side: peak pain as a line, then keys and clicks, distance and alarms
-// as bars, one slot per day.
+// as bars, one slot per day, and the mouse hours of each day's week as a line against the
+// weekly reference.
 #include <algorithm>
 #include <string>
 
 #include "chart_panel.h"
+#include "tavrel/exposure.h"
 #include "tavrel/history_views.h"
 
 namespace tavrel {
@@ -23,10 +25,11 @@ std::string MonthDayText(const LocalDate& date) {
 
 }  // namespace
 
-PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
+PlotScene BuildMonthView(const std::vector<DayTotals>& days,
+                         const std::vector<std::int32_t>& weeklyMouseMinutes, PlotSize size) {
     PlotScene scene;
     scene.size = size;
-    const std::vector<PlotRect> areas = chart::StackPanels(size, {3, 2, 2, 1.5});
+    const std::vector<PlotRect> areas = chart::StackPanels(size, {2.5, 2, 2, 1.5, 2});
     const double count = static_cast<double>(std::max<std::size_t>(days.size(), 1));
 
     double painTop = 0, countTop = 0, distanceTop = 0, alarmTop = 0;
@@ -36,6 +39,10 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
         distanceTop = std::max(distanceTop, static_cast<double>(d.movePx + d.dragPx));
         alarmTop = std::max(alarmTop, static_cast<double>(d.alarms));
     }
+    const double weekReference = kWeeklyMouseReferenceMinutes / 60.0;
+    double weekTop = weekReference;
+    for (const std::int32_t minutes : weeklyMouseMinutes)
+        weekTop = std::max(weekTop, minutes / 60.0);
     std::vector<Panel> panels;
     panels.push_back(chart::AddPanel(scene, areas[0], 0, count, painTop,
                                      {{"Peak pain", Ink::Pain}, {"per day", Ink::Text}}));
@@ -48,6 +55,12 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
                                       {"pixels per day", Ink::Text}}));
     panels.push_back(chart::AddPanel(scene, areas[3], 0, count, alarmTop,
                                      {{"Alarms", Ink::Alarms}, {"per day", Ink::Text}}));
+    panels.push_back(chart::AddPanel(
+        scene, areas[4], 0, count, weekTop * 1.15,
+        {{"Mouse", Ink::MouseTime}, {"hours a week", Ink::Text}}));
+    chart::AddReference(
+        scene, panels[4], weekReference,
+        {"20 h of mouse use a week (reference)", "20 h a week (reference)", "20 h a week"});
     if (days.empty()) {
         chart::AddNote(scene, panels[0], "No days to show");
         return scene;
@@ -86,6 +99,19 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days, PlotSize size) {
         chart::AddBar(scene, panels[3], x + 0.2, x + 0.8, 0, d.alarms, Ink::Alarms);
     }
     endPeak();
+    // The seven-day sums as one line with a mark on each day.
+    const Panel& week = panels[4];
+    PlotPolyline weekly{{}, Ink::MouseTime, 1.5};
+    for (std::size_t i = 0; i < weeklyMouseMinutes.size() && i < days.size(); ++i) {
+        const PlotPoint point{week.X(static_cast<double>(i) + 0.5),
+                              week.Y(weeklyMouseMinutes[i] / 60.0)};
+        weekly.points.push_back(point);
+        if (weeklyMouseMinutes[i] == 0) continue;  // a mark on the axis would hide it
+        scene.bars.push_back(
+            {{point.x - kMarker, point.y - kMarker, point.x + kMarker, point.y + kMarker},
+             Ink::MouseTime});
+    }
+    if (weekly.points.size() >= 2) scene.polylines.push_back(std::move(weekly));
     return scene;
 }
 

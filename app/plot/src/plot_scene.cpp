@@ -28,6 +28,14 @@ Rgb DefaultRgb(Ink ink) {
             return {160, 200, 110};
         case Ink::Alarms:
             return {204, 0, 0};
+        case Ink::ActiveTime:
+            return {206, 216, 232};
+        case Ink::MouseTime:
+            return {0, 128, 128};
+        case Ink::KeyboardTime:
+            return {106, 61, 154};
+        case Ink::Reference:
+            return {191, 90, 0};
     }
     return {0, 0, 0};
 }

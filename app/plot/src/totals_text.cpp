@@ -17,13 +17,34 @@ std::string Distance(std::int64_t px, double dpi) {
     return text;
 }
 
+std::string Counts(const DayTotals& t) {
+    return "Keys " + FormatCount(t.keys) + ", clicks " + FormatCount(t.clicks) +
+           ", double-clicks " + FormatCount(t.doubleClicks);
+}
+
+std::string Distances(const DayTotals& t, double dpi) {
+    return "Moved " + Distance(t.movePx, dpi) + ", dragged " + Distance(t.dragPx, dpi);
+}
+
 }  // namespace
 
+std::string DurationText(std::int64_t minutes) {
+    if (minutes < 60) return FormatCount(minutes) + " min";
+    std::string text = FormatCount(minutes / 60) + " h";
+    if (minutes % 60 != 0) text += " " + std::to_string(minutes % 60) + " min";
+    return text;
+}
+
 std::string DayTotalsText(const DayTotals& t, double dpi) {
-    return "Keys " + FormatCount(t.keys) + ", clicks " + FormatCount(t.clicks) +
-           ", double-clicks " + FormatCount(t.doubleClicks) + "\nMoved " + Distance(t.movePx, dpi) +
-           ", dragged " + Distance(t.dragPx, dpi) + "\nAlarms " + FormatCount(t.alarms) +
-           ", active minutes " + FormatCount(t.activeMinutes);
+    return Counts(t) + "\n" + Distances(t, dpi) + "\nAlarms " + FormatCount(t.alarms) +
+           "; active " + DurationText(t.activeMinutes) + ", mouse " + DurationText(t.mouseMinutes) +
+           ", keyboard " + DurationText(t.keyboardMinutes);
+}
+
+std::string WeekTotalsText(const DayTotals& t, double dpi) {
+    return "Mouse " + DurationText(t.mouseMinutes) + ", keyboard " +
+           DurationText(t.keyboardMinutes) + ", active " + DurationText(t.activeMinutes) +
+           " in the week\n" + Counts(t) + "\n" + Distances(t, dpi);
 }
 
 }  // namespace tavrel

@@ -1,5 +1,6 @@
-// The day and 30-day views: where their parts land for an empty day, a day with one minute
-// and a very busy day, and that nothing leaves the scene or overlaps its neighbour label.
+// The day, week and 30-day views: where their parts land for an empty day, a day with one
+// minute, a very busy day and a week against the references, and that nothing leaves the scene
+// or overlaps its neighbour label.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -152,31 +153,140 @@ TEST(MonthViewTest, ThirtyDaysOneSlotEachAndTodayLabelled) {
         d.painMax = 80 + i;
         d.alarms = i % 4;
     }
-    const PlotScene scene = BuildMonthView(days, kSize);
+    std::vector<std::int32_t> weekly(30);
+    for (int i = 0; i < 30; ++i) weekly[static_cast<std::size_t>(i)] = i * 60;  // 0 to 29 h
+    const PlotScene scene = BuildMonthView(days, weekly, kSize);
     ExpectWellLaidOut(scene);
     // The grid goes under the bars: none of it among the lines drawn over them.
     EXPECT_FALSE(scene.grid.empty());
     for (const PlotLine& line : scene.lines) EXPECT_NE(line.ink, Ink::Grid);
     // The day off breaks the peak line: a day without use has no peak, not a peak of 0.
-    ASSERT_EQ(scene.polylines.size(), 2u);
+    ASSERT_EQ(scene.polylines.size(), 3u);
     EXPECT_EQ(scene.polylines[0].points.size(), 10u);
     ASSERT_EQ(scene.polylines[1].points.size(), 19u);
     const PlotRect& pain = scene.panels[0];
-    for (const PlotPolyline& line : scene.polylines) {
-        for (const PlotPoint& point : line.points) EXPECT_LT(point.y, pain.bottom);
+    for (int i = 0; i < 2; ++i) {
+        for (const PlotPoint& point : scene.polylines[i].points) EXPECT_LT(point.y, pain.bottom);
     }
     EXPECT_DOUBLE_EQ(scene.polylines[1].points[18].x, pain.left + 29.5 / 30 * pain.width());
     const std::vector<std::string> texts = Texts(scene);
     EXPECT_TRUE(Has(texts, "12-07"));
     EXPECT_TRUE(Has(texts, "Peak pain"));
 
+    // The weekly mouse hours: one point a day, crossing the 20-hour reference on day 20.
+    ASSERT_EQ(scene.panels.size(), 5u);
+    const PlotRect& week = scene.panels[4];
+    const PlotPolyline& weeklyLine = scene.polylines[2];
+    ASSERT_EQ(weeklyLine.points.size(), 30u);
+    const auto reference = std::find_if(scene.lines.begin(), scene.lines.end(),
+                                        [](const PlotLine& l) { return l.ink == Ink::Reference; });
+    ASSERT_NE(reference, scene.lines.end());
+    EXPECT_TRUE(reference->dashed);
+    EXPECT_GT(reference->from.y, week.top);
+    EXPECT_LT(reference->from.y, week.bottom);
+    EXPECT_DOUBLE_EQ(weeklyLine.points[20].y, reference->from.y);
+    EXPECT_DOUBLE_EQ(weeklyLine.points[0].y, week.bottom);
+    EXPECT_TRUE(Has(texts, "20 h of mouse use a week (reference)"));
+
     for (const std::size_t n : {std::size_t{1}, std::size_t{0}}) {
-        const PlotScene small =
-            BuildMonthView(std::vector<DayTotals>(days.end() - n, days.end()), PlotSize{300, 200});
+        const PlotScene small = BuildMonthView(std::vector<DayTotals>(days.end() - n, days.end()),
+                                               {}, PlotSize{300, 260});
         ExpectWellLaidOut(small);
         EXPECT_TRUE(small.polylines.empty());
         EXPECT_EQ(Has(Texts(small), "No days to show"), n == 0);
     }
+}
+
+DayTotals UseOf(LocalDate date, int active, int mouse, int keyboard) {
+    DayTotals d;
+    d.date = date;
+    d.activeMinutes = active;
+    d.mouseMinutes = mouse;
+    d.keyboardMinutes = keyboard;
+    return d;
+}
+
+std::vector<PlotBar> BarsOf(const PlotScene& scene, Ink ink) {
+    std::vector<PlotBar> bars;
+    for (const PlotBar& b : scene.bars) {
+        if (b.ink == ink) bars.push_back(b);
+    }
+    return bars;
+}
+
+TEST(WeekViewTest, DaysInHoursAgainstTheDailyAndTheWeeklyReference) {
+    // Monday 2026-03-09 to Sunday 2026-03-15: five working days of 3 h of mouse use each, then
+    // a weekend with one long Saturday and nothing on Sunday.
+    std::vector<DayTotals> days;
+    for (int i = 0; i < 7; ++i) {
+        const LocalDate date = AddDays({2026, 3, 9}, i);
+        days.push_back(i < 5    ? UseOf(date, 300, 180, 120)
+                       : i == 5 ? UseOf(date, 480, 360, 60)
+                                : UseOf(date, 0, 0, 0));
+    }
+    for (const PlotSize size : {kSize, PlotSize{480, 320}, PlotSize{1600, 900}}) {
+        SCOPED_TRACE(size.width);
+        const PlotScene scene = BuildWeekView(days, size);
+        ExpectWellLaidOut(scene);
+        ASSERT_EQ(scene.panels.size(), 2u);
+        const PlotRect& perDay = scene.panels[0];
+        const PlotRect& adding = scene.panels[1];
+        const std::vector<std::string> texts = Texts(scene);
+        EXPECT_TRUE(Has(texts, "Mon 03-09") && Has(texts, "Sun 03-15"));
+
+        std::vector<PlotLine> references;
+        for (const PlotLine& l : scene.lines) {
+            if (l.ink == Ink::Reference) references.push_back(l);
+        }
+        ASSERT_EQ(references.size(), 2u);
+        const double sixHours = references[0].from.y, twentyHours = references[1].from.y;
+        EXPECT_TRUE(sixHours > perDay.top && sixHours < perDay.bottom);
+        EXPECT_TRUE(twentyHours > adding.top && twentyHours < adding.bottom);
+        EXPECT_EQ(std::count_if(scene.labels.begin(), scene.labels.end(),
+                                [](const PlotLabel& l) { return l.ink == Ink::Reference; }),
+                  2)
+            << "both references named";
+
+        // Saturday's 8 h of use reach above the 6-hour line, its 6 h of mouse use onto it.
+        const std::vector<PlotBar> active = BarsOf(scene, Ink::ActiveTime);
+        const std::vector<PlotBar> mouse = BarsOf(scene, Ink::MouseTime);
+        const std::vector<PlotBar> keyboard = BarsOf(scene, Ink::KeyboardTime);
+        ASSERT_EQ(active.size(), 6u) << "Sunday has no bars";
+        ASSERT_EQ(keyboard.size(), 6u);
+        ASSERT_EQ(mouse.size(), 13u) << "six a day, seven adding up";
+        EXPECT_LT(active[5].rect.top, sixHours);
+        EXPECT_NEAR(mouse[10].rect.top, sixHours, 1e-9);
+        EXPECT_NEAR(perDay.bottom - mouse[0].rect.top, (perDay.bottom - sixHours) / 2, 1e-9);
+        // Mouse and keyboard side by side in front of all use.
+        EXPECT_LE(active[0].rect.left, mouse[0].rect.left);
+        EXPECT_LE(mouse[0].rect.right, keyboard[0].rect.left);
+        EXPECT_LE(keyboard[0].rect.right, active[0].rect.right);
+
+        // Adding up: 15 h by Friday, 21 h on Saturday, past the weekly reference.
+        std::vector<PlotBar> sums;
+        for (const PlotBar& b : mouse) {
+            if (b.rect.top >= adding.top) sums.push_back(b);
+        }
+        ASSERT_EQ(sums.size(), 7u);
+        EXPECT_NEAR((adding.bottom - sums[4].rect.top) / (adding.bottom - twentyHours), 15.0 / 20,
+                    1e-9);
+        EXPECT_LT(sums[5].rect.top, twentyHours);
+        EXPECT_EQ(sums[6].rect.top, sums[5].rect.top) << "Sunday adds nothing";
+    }
+}
+
+TEST(WeekViewTest, AnEmptyWeekStillShowsTheReferencesAndSaysSo) {
+    std::vector<DayTotals> days;
+    for (int i = 0; i < 7; ++i) days.push_back(UseOf(AddDays({2026, 3, 9}, i), 0, 0, 0));
+    const PlotScene scene = BuildWeekView(days, kSize);
+    ExpectWellLaidOut(scene);
+    EXPECT_TRUE(scene.bars.empty());
+    EXPECT_TRUE(Has(Texts(scene), "No activity recorded"));
+    EXPECT_TRUE(Has(Texts(scene), "6 h of computer use a day (reference)"));
+    // However narrow, a reference keeps a name that fits.
+    const PlotScene narrow = BuildWeekView(days, PlotSize{300, 240});
+    ExpectWellLaidOut(narrow);
+    EXPECT_TRUE(Has(Texts(narrow), "6 h a day"));
 }
 
 TEST(TotalsTextTest, GivesDistancesInPixelsAndMetresOnTheScreen) {
@@ -188,11 +298,18 @@ TEST(TotalsTextTest, GivesDistancesInPixelsAndMetresOnTheScreen) {
     t.dragPx = 1234567;
     t.alarms = 3;
     t.activeMinutes = 412;
+    t.mouseMinutes = 60;
+    t.keyboardMinutes = 59;
     EXPECT_EQ(DayTotalsText(t, 96),
               "Keys 12 345, clicks -2, double-clicks 56\n"
               "Moved 3 780 px (1.0 m), dragged 1 234 567 px (326.6 m)\n"
-              "Alarms 3, active minutes 412");
+              "Alarms 3; active 6 h 52 min, mouse 1 h, keyboard 59 min");
     EXPECT_EQ(DayTotalsText(t, 0).find(" m)"), std::string::npos);
+    t.mouseMinutes = 1234 * 60 + 5;
+    EXPECT_EQ(WeekTotalsText(t, 0),
+              "Mouse 1 234 h 5 min, keyboard 59 min, active 6 h 52 min in the week\n"
+              "Keys 12 345, clicks -2, double-clicks 56\n"
+              "Moved 3 780 px, dragged 1 234 567 px");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ class DirectoryHistoryFiles final : public HistoryFiles {
 
     std::size_t Append(const HistoryMonth& month, std::string_view lines) override;
     bool Read(const HistoryMonth& month, std::string& text) override;
+    bool ReadTail(const HistoryMonth& month, std::size_t bytes, std::string& text) override;
     std::vector<HistoryMonth> ListMonths() override;
 
     const std::filesystem::path& folder() const { return folder_; }

@@ -1,6 +1,7 @@
-// What a History window shows and where it is: the view (a day, or the last thirty days), the
-// date, the moves between dates, the heading, the totals and the chart, and whether the files
-// are being read or could not be read. The windows forward their clicks here, hand the queries
+// What a History window shows and where it is: the view (a day, a week or the last thirty
+// days), the date, the computer or all of them, the moves between dates, the heading, the
+// totals, the computers found and the chart, and whether the files are being read or could
+// not be read. The windows forward their clicks here, hand the queries
 // to their worker and the results back, and draw what it says.
 #pragma once
 
@@ -27,8 +28,10 @@ class HistoryBrowser {
     // The window has gone: the read under way is of no use.
     void Close();
     const HistoryQuery& ShowView(HistoryView view);
-    // A day, or thirty, back (-1) or on (+1). The future has no history: a step past today
-    // stops at it.
+    // One computer by its id, or all of them together (empty).
+    const HistoryQuery& ShowComputer(const std::string& id);
+    // A day, a week or thirty days back (-1) or on (+1). The future has no history: a step
+    // past today stops at it.
     const HistoryQuery& Step(int direction);
     const HistoryQuery& GoToday();
 
@@ -38,6 +41,7 @@ class HistoryBrowser {
 
     HistoryView view() const { return query_.view; }
     const LocalDate& date() const { return query_.date; }
+    const std::string& computer() const { return query_.computer; }
     bool reading() const { return reading_; }
     // The figures of the view and date asked for are there (or could not be read).
     bool hasResult() const { return hasResult_; }
@@ -45,11 +49,15 @@ class HistoryBrowser {
     const HistoryResult& shown() const { return shown_; }  // the last accepted
     bool canStepForward();
 
-    // "Thursday 2026-03-12", "2026-02-11 to 2026-03-12", with " (reading...)" while reading.
+    // "Thursday 2026-03-12", "Friday 2026-03-06 to Thursday 2026-03-12", "2026-02-11 to
+    // 2026-03-12", with " (reading...)" while reading.
     std::string Heading() const;
-    // The day's totals, or the thirty days' together; in metres too on a screen of `dpi`.
-    // Empty while the figures are not there.
+    // The day's totals, or the days' together; in metres too on a screen of `dpi`. Empty
+    // while the figures are not there.
     std::string TotalsText(double dpi) const;
+    // The computers of the last read, each with the newest minute it wrote, or why the shared
+    // folder could not be read; empty while only this computer's history is kept.
+    std::string ComputersText() const;
     // The chart of the figures; empty (of that size) while they are not there or failed.
     PlotScene Scene(PlotSize size) const;
 

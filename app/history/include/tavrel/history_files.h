@@ -50,6 +50,11 @@ class HistoryFiles {
     virtual std::size_t Append(const HistoryMonth& month, std::string_view lines) = 0;
     // The whole file. False when it is absent or cannot be read.
     virtual bool Read(const HistoryMonth& month, std::string& text) = 0;
+    // At least the file's last `bytes` bytes (here the whole file), for its newest lines.
+    virtual bool ReadTail(const HistoryMonth& month, std::size_t bytes, std::string& text) {
+        static_cast<void>(bytes);
+        return Read(month, text);
+    }
     // The months that have a file, oldest first.
     virtual std::vector<HistoryMonth> ListMonths() = 0;
 

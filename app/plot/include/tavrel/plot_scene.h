@@ -40,6 +40,10 @@ enum class Ink {
     MoveDistance,
     DragDistance,
     Alarms,
+    ActiveTime,    // time with any input
+    MouseTime,     // time with pointer movement, drags or clicks
+    KeyboardTime,  // time with keys
+    Reference,     // a line from the studies of exposure
 };
 
 struct Rgb {

@@ -60,7 +60,7 @@ void HistoryTestDump::Write() {
                                                    {"rect", ScreenRect(b, QRectF(b.rect()))}});
     }
     const HistoryBrowser& browser = window_.browser();
-    const char* const kViews[] = {"day", "30days"};
+    const char* const kViews[] = {"day", "week", "30days"};
     const QJsonObject dump{
         {"serial", ++serial_},
         {"visible", window_.isVisible()},
