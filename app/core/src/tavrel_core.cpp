@@ -2,13 +2,26 @@
 
 namespace tavrel {
 
+std::size_t TavrelCore::CopiedFiles::Append(const HistoryMonth& month, std::string_view lines) {
+    const std::size_t written = files_.Append(month, lines);
+    if (written > 0 && shared_ != nullptr) shared_->LocalFilesGrew();
+    return written;
+}
+
 TavrelCore::TavrelCore(const CoreRoles& roles) : controller_(roles.monitor) {
     if (roles.historyFiles == nullptr) return;
-    historyWriter_.emplace(*roles.historyFiles);
+    if (!roles.historyFolder.empty()) {
+        sharedHistory_.emplace(roles.monitor.store, controller_.notice(), roles.historyFolder,
+                               roles.hostName, roles.monitor.wake, roles.monitor.log);
+    }
+    historyFiles_.emplace(*roles.historyFiles, sharedHistory());
+    historyWriter_.emplace(*historyFiles_);
     // Its failures share the box of every other writer.
     historyRecorder_.emplace(roles.monitor.clock, *historyWriter_, controller_.notice());
     historyRecorder_->SetLog(roles.monitor.log);
     keepsHistory_ = controller_.AddListener(*historyRecorder_);
+    // After the recorder: at the end of the session the last minute is written first.
+    if (sharedHistory_) controller_.AddListener(*sharedHistory_);
 }
 
 }  // namespace tavrel

@@ -5,9 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 
 #include "fake_history_files.h"
+#include "tavrel/directory_history_files.h"
+#include "tavrel/shared_history_folder.h"
 #include "tavrel/testing/fake_roles.h"
 
 namespace tavrel::testing {
@@ -90,6 +96,75 @@ TEST_F(TavrelCoreTest, AHistoryThatCannotBeWrittenSharesTheOneFailureBox) {
     };
     Run(core, 1300, 1);
     EXPECT_GE(reports, 1);
+}
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The copy runs on a thread of its own: the test waits for it as a user would.
+bool Within(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+TEST_F(TavrelCoreTest, TheHistoryGoesToTheSharedFolderToldOnceWhileItCannot) {
+    const fs::path root = fs::temp_directory_path() / "tavrel-core-shared";
+    fs::remove_all(root);
+    const fs::path local = root / "history", shared = root / "Sync";
+    DirectoryHistoryFiles localFiles(local);
+    store.data.WriteString("Main", "SharedFolder", shared.u8string().c_str());
+    store.data.WriteString("Main", "ComputerName", "  desk \n");
+    const auto told = [this] {
+        return std::count_if(window.messages.begin(), window.messages.end(), [](const auto& m) {
+            return m.rfind("Can't write the usage history to the shared folder", 0) == 0;
+        });
+    };
+    std::string id;
+    {
+        TavrelCore core(CoreRoles{FakeRoles::Roles(), &localFiles, local, "host"});
+        SharedHistory& sharing = *core.sharedHistory();
+        core.controller().Start(1024);
+        Run(core, 1, 0);
+        Run(core, 1300, 1);  // a minute written, with the shared folder not there
+        ASSERT_TRUE(Within([&] { return sharing.state() == SharedFolderState::Missing; }));
+        Run(core, 2, 0);
+        EXPECT_EQ(told(), 1);
+        EXPECT_EQ(window.messages.back(),
+                  "Can't write the usage history to the shared folder " + shared.u8string() +
+                      ": the folder is not there. Tavrel keeps it on this computer and copies it "
+                      "there once the folder can be written again.");
+        Run(core, 1300, 1);
+        EXPECT_EQ(told(), 1) << "once, while it lasts";
+
+        fs::create_directories(shared);
+        Run(core, 1200, 1);  // the next minute takes those before with it
+        ASSERT_TRUE(Within([&] { return sharing.state() == SharedFolderState::Ok; }));
+        id = store.data.ReadString("Main", "ComputerId", "");
+        ASSERT_TRUE(IsComputerId(id)) << id;
+        EXPECT_EQ(sharing.Places().ownId, id);
+        EXPECT_EQ(Slurp(shared / id / kComputerNameFile), "desk\n");
+        Run(core, 600, 1);
+        EXPECT_TRUE(core.controller().OnQuit());
+    }
+    // The minute open at Quit reached the shared folder before the program ended.
+    EXPECT_EQ(Slurp(shared / id / "2024-06.csv"), Slurp(local / "2024-06.csv"));
+    int keys = 0;
+    std::istringstream lines(Slurp(shared / id / "2024-06.csv"));
+    std::string line;
+    std::getline(lines, line);  // the header
+    while (std::getline(lines, line)) keys += std::stoi(line.substr(23));
+    EXPECT_EQ(keys, 1300 + 1300 + 1200 + 600);
+    EXPECT_EQ(told(), 1);
+    fs::remove_all(root);
 }
 
 }  // namespace

@@ -14,25 +14,12 @@ SharedFolderState StateOfError(const std::error_code& error) {
     return SharedFolderState::Unreachable;
 }
 
-namespace {
-
-const char* Why(SharedFolderState state) {
-    switch (state) {
-        case SharedFolderState::Missing:
-            return "the folder is not there";
-        case SharedFolderState::Denied:
-            return "Tavrel may not write there";
-        default:
-            return "the folder does not answer";
-    }
-}
-
-}  // namespace
-
 std::string SharedFolderWriteText(const std::filesystem::path& folder, SharedFolderState state) {
+    const char* why = state == SharedFolderState::Missing  ? "the folder is not there"
+                      : state == SharedFolderState::Denied ? "Tavrel may not write there"
+                                                           : "writing there failed";
     if (state == SharedFolderState::Off || state == SharedFolderState::Ok) return {};
-    return "Can't write the usage history to the shared folder " + folder.u8string() + ": " +
-           Why(state) +
+    return "Can't write the usage history to the shared folder " + folder.u8string() + ": " + why +
            ". Tavrel keeps it on this computer and copies it there once the folder can be "
            "written again.";
 }
@@ -40,10 +27,10 @@ std::string SharedFolderWriteText(const std::filesystem::path& folder, SharedFol
 std::string SharedFolderReadText(const std::filesystem::path& folder,
                                  const std::error_code& error) {
     const SharedFolderState state = StateOfError(error);
-    return "Can't read the shared folder " + folder.u8string() + ": " +
-           (state == SharedFolderState::Denied
-                ? "Tavrel may not read it"
-                : Why(state == SharedFolderState::Ok ? SharedFolderState::Unreachable : state)) +
+    const char* why = state == SharedFolderState::Missing  ? "the folder is not there"
+                      : state == SharedFolderState::Denied ? "Tavrel may not read it"
+                                                           : "reading it failed";
+    return "Can't read the shared folder " + folder.u8string() + ": " + why +
            ". This computer's history is shown alone.";
 }
 

@@ -1,15 +1,19 @@
 // The whole program's behaviour wired once for every shell: the controller with its tick and
-// listeners, and the usage history's writer and recorder listening after them. A shell builds
-// its roles, hands them over, and forwards its events to controller().
+// listeners, the usage history's writer and recorder listening after them, and the copy of the
+// history into a shared folder. A shell builds its roles, hands them over, and forwards its
+// events to controller().
 #pragma once
 
+#include <filesystem>
 #include <optional>
+#include <string>
 
 #include "tavrel/history_files.h"
 #include "tavrel/history_recorder.h"
 #include "tavrel/history_writer.h"
 #include "tavrel/monitor_controller.h"
 #include "tavrel/sample.h"
+#include "tavrel/shared_history.h"
 
 namespace tavrel {
 
@@ -17,6 +21,10 @@ struct CoreRoles {
     MonitorRoles monitor;
     // Where the minutes are kept; null where there is nowhere to keep them.
     HistoryFiles* historyFiles;
+    // The folder of those files on disk, for the copy into a shared folder; empty: no copy.
+    std::filesystem::path historyFolder = {};
+    // The computer's name as the system knows it: what the shared folder calls it by default.
+    std::string hostName = {};
 };
 
 class TavrelCore {
@@ -32,12 +40,31 @@ class TavrelCore {
     bool AddListener(SampleListener& listener) { return controller_.AddListener(listener); }
     // False when no history is kept: no folder, or no room left among the tick's listeners.
     bool keepsHistory() const { return keepsHistory_; }
+    // The sharing of the history; null where no history folder was named.
+    SharedHistory* sharedHistory() { return sharedHistory_ ? &*sharedHistory_ : nullptr; }
 
   private:
-    // The writer and recorder are there before the controller starts calling them and stay
-    // until it is gone, so they come first and go last.
+    // The local files, telling the copy into the shared folder when they grew.
+    class CopiedFiles final : public HistoryFiles {
+      public:
+        CopiedFiles(HistoryFiles& files, SharedHistory* shared) : files_(files), shared_(shared) {}
+        std::size_t Append(const HistoryMonth& month, std::string_view lines) override;
+        bool Read(const HistoryMonth& month, std::string& text) override {
+            return files_.Read(month, text);
+        }
+        std::vector<HistoryMonth> ListMonths() override { return files_.ListMonths(); }
+
+      private:
+        HistoryFiles& files_;
+        SharedHistory* shared_;
+    };
+
+    // The history's parts are there before the controller starts calling them and stay until
+    // it is gone, so they come first and go last.
+    std::optional<SharedHistory> sharedHistory_;  // needs the controller's notice
+    std::optional<CopiedFiles> historyFiles_;
     std::optional<HistoryWriter> historyWriter_;
-    std::optional<HistoryRecorder> historyRecorder_;  // needs the controller's notice
+    std::optional<HistoryRecorder> historyRecorder_;
     MonitorController controller_;
     bool keepsHistory_ = false;
 };

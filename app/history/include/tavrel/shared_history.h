@@ -1,0 +1,63 @@
+// Sharing the usage history through a folder the user keeps in sync between computers: the
+// setting, this computer's id and name, the copy into the folder, and the one notice while it
+// cannot be written. The local history is written as ever; the shared folder gets a copy.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "tavrel/diagnostics_log.h"
+#include "tavrel/failure_notice.h"
+#include "tavrel/history_query.h"
+#include "tavrel/sample.h"
+#include "tavrel/settings_store.h"
+#include "tavrel/shared_history_mirror.h"
+
+namespace tavrel {
+
+// Section "Main" of the settings store: the shared folder (UTF-8; empty or absent: nothing is
+// shared), this computer's id there, made once, and the name it goes by there (absent: the
+// system's name for the computer).
+constexpr char kSharedFolderKey[] = "SharedFolder";
+constexpr char kComputerIdKey[] = "ComputerId";
+constexpr char kComputerNameKey[] = "ComputerName";
+
+class SharedHistory final : public SampleListener {
+  public:
+    // Starts copying into the folder the settings name. All outlive it; `wake` and `log` may
+    // be null.
+    SharedHistory(SettingsStore& store, FailureNotice& notice, std::filesystem::path localFolder,
+                  const std::string& hostName, WakeTarget* wake, DiagnosticsLog* log);
+
+    // The folder the user chose; empty stops the sharing. False, and nothing changes, when the
+    // setting cannot be stored.
+    bool Share(const std::filesystem::path& folder);
+    const std::filesystem::path& folder() const { return mirror_.target().folder; }
+    // Where a History window reads.
+    HistoryPlaces Places() const;
+    SharedFolderState state() const { return mirror_.state(); }
+    // The local files grew: the new minutes are copied.
+    void LocalFilesGrew() { mirror_.Poke(); }
+
+    // Tells a failure to write to the folder once, until a copy succeeds again.
+    void OnSample(const Sample& sample) override;
+    bool Settled() const override;
+    // Gives the last minutes a moment to reach the folder.
+    void OnSessionEnd(SessionEnd how) override;
+
+  private:
+    SharedTarget TargetFor(const std::filesystem::path& folder);
+    void Tell();
+
+    SettingsStore& store_;
+    FailureNotice& notice_;
+    DiagnosticsLog* log_;
+    std::filesystem::path localFolder_;
+    std::string name_;
+    std::string id_;  // made when first needed
+    SharedHistoryMirror mirror_;
+    bool told_ = false;  // the failure shown, until a copy succeeds
+    std::string text_;
+};
+
+}  // namespace tavrel
