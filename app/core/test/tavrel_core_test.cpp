@@ -167,5 +167,66 @@ TEST_F(TavrelCoreTest, TheHistoryGoesToTheSharedFolderToldOnceWhileItCannot) {
     fs::remove_all(root);
 }
 
+class ScriptedChooser final : public FolderChooser {
+  public:
+    fs::path answer;  // empty: cancelled
+    std::vector<fs::path> starts;
+    bool ChooseFolder(const fs::path& start, fs::path& chosen) override {
+        starts.push_back(start);
+        chosen = answer;
+        return !answer.empty();
+    }
+};
+
+TEST_F(TavrelCoreTest, ShareHistoryChoosesAnotherFolderStopsOrLeavesItAsItIs) {
+    const fs::path local = fs::temp_directory_path() / "tavrel-core-choose" / "history";
+    const fs::path a = local.parent_path() / "A", b = local.parent_path() / "B";
+    struct Case {
+        const char* what;
+        fs::path before;  // shared at the start
+        std::vector<Answer> answers;
+        fs::path chosen;  // what the chooser gives; empty: cancelled
+        bool storeFails;
+        fs::path after;    // shared at the end
+        const char* told;  // the start of the last box; null: none
+    };
+    const Case cases[] = {
+        {"nothing shared: chosen", {}, {}, a, false, a, "Tavrel now keeps a copy"},
+        {"nothing shared: cancelled", {}, {}, {}, false, {}, nullptr},
+        {"shared: another folder", a, {Answer::Yes}, b, false, b, "Tavrel now keeps a copy"},
+        {"shared: another, cancelled", a, {Answer::Yes}, {}, false, a, nullptr},
+        {"shared: stopped", a, {Answer::No}, b, false, {}, "Tavrel no longer copies"},
+        {"shared: left", a, {Answer::Cancel}, b, false, a, nullptr},
+        {"the store refuses", {}, {}, a, true, {}, "Can't write to INI file?"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeRoles roles;
+        roles.store.data.WriteString("Main", "SharedFolder", c.before.u8string().c_str());
+        if (c.storeFails) roles.store.FailAllWrites();
+        roles.window.answers.assign(c.answers.begin(), c.answers.end());
+        FailureNotice notice(roles.window);
+        SharedHistory sharing(roles.store, notice, local, "host", nullptr, nullptr);
+        ScriptedChooser chooser;
+        chooser.answer = c.chosen;
+        sharing.ChooseFolder(chooser, roles.window);
+        EXPECT_EQ(sharing.folder(), c.after);
+        EXPECT_EQ(roles.store.data.ReadString("Main", "SharedFolder", ""),
+                  c.storeFails ? "" : c.after.u8string());
+        EXPECT_EQ(roles.window.questions.size(), c.answers.size());
+        if (c.told == nullptr) {
+            EXPECT_TRUE(roles.window.messages.empty());
+        } else {
+            ASSERT_EQ(roles.window.messages.size(), 1u);
+            EXPECT_EQ(roles.window.messages[0].rfind(c.told, 0), 0u) << roles.window.messages[0];
+        }
+        if (!chooser.starts.empty()) {
+            EXPECT_EQ(chooser.starts[0], c.before.empty() ? local.parent_path() : c.before)
+                << "the chooser opens where the folder is";
+        }
+    }
+    fs::remove_all(local.parent_path());
+}
+
 }  // namespace
 }  // namespace tavrel::testing

@@ -57,6 +57,35 @@ bool SharedHistory::Share(const fs::path& folder) {
     return true;
 }
 
+void SharedHistory::ChooseFolder(FolderChooser& chooser, MessageBoxes& boxes) {
+    const fs::path current = folder();
+    fs::path chosen;
+    if (!current.empty()) {
+        const std::string question = "The usage history is shared through the folder " +
+                                     current.u8string() +
+                                     ".\n\nYes: choose another folder. No: stop sharing. "
+                                     "Cancel: leave it as it is.";
+        const Answer answer = boxes.AskYesNoCancel(question.c_str());
+        if (answer != Answer::Yes && answer != Answer::No) return;
+        if (answer == Answer::Yes && !chooser.ChooseFolder(current, chosen)) return;
+    } else if (!chooser.ChooseFolder(localFolder_.parent_path(), chosen)) {
+        return;
+    }
+    if (!Share(chosen)) {
+        boxes.ShowMessage(kWriteFailedText);
+        return;
+    }
+    const std::string done =
+        chosen.empty()
+            ? "Tavrel no longer copies this computer's usage history into " + current.u8string() +
+                  ". What it copied there stays."
+            : "Tavrel now keeps a copy of this computer's usage history in " + chosen.u8string() +
+                  ", and the History window shows the history of every computer that shares the "
+                  "folder. Keep the folder in sync between your computers with a sync program or "
+                  "a cloud drive.";
+    boxes.ShowMessage(done.c_str());
+}
+
 HistoryPlaces SharedHistory::Places() const {
     const SharedTarget& target = mirror_.target();
     return {localFolder_, target.folder, target.computerId, name_};

@@ -9,6 +9,7 @@
 #include "tavrel/diagnostics_log.h"
 #include "tavrel/failure_notice.h"
 #include "tavrel/history_query.h"
+#include "tavrel/main_window.h"
 #include "tavrel/sample.h"
 #include "tavrel/settings_store.h"
 #include "tavrel/shared_history_mirror.h"
@@ -22,6 +23,17 @@ constexpr char kSharedFolderKey[] = "SharedFolder";
 constexpr char kComputerIdKey[] = "ComputerId";
 constexpr char kComputerNameKey[] = "ComputerName";
 
+// Asks the user for a folder: the desktop's own folder chooser.
+class FolderChooser {
+  public:
+    // Opens at `start` (may be empty). False when the user cancelled.
+    virtual bool ChooseFolder(const std::filesystem::path& start,
+                              std::filesystem::path& chosen) = 0;
+
+  protected:
+    ~FolderChooser() = default;
+};
+
 class SharedHistory final : public SampleListener {
   public:
     // Starts copying into the folder the settings name. All outlive it; `wake` and `log` may
@@ -32,6 +44,9 @@ class SharedHistory final : public SampleListener {
     // The folder the user chose; empty stops the sharing. False, and nothing changes, when the
     // setting cannot be stored.
     bool Share(const std::filesystem::path& folder);
+    // "Share history...": with nothing shared, the chooser; while shared, first whether to
+    // choose another folder or to stop. Says what was done, or that it could not be stored.
+    void ChooseFolder(FolderChooser& chooser, MessageBoxes& boxes);
     const std::filesystem::path& folder() const { return mirror_.target().folder; }
     // Where a History window reads.
     HistoryPlaces Places() const;
