@@ -29,7 +29,7 @@ Rgb DefaultRgb(Ink ink) {
         case Ink::Alarms:
             return {204, 0, 0};
         case Ink::ActiveTime:
-            return {206, 216, 232};
+            return {168, 184, 212};
         case Ink::MouseTime:
             return {0, 128, 128};
         case Ink::KeyboardTime:

@@ -1,18 +1,15 @@
 #include "history_loader.h"
 
-#include "tavrel/directory_history_files.h"
-
 namespace tavrel::linux_qt {
-
-HistoryLoader::HistoryLoader(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
 HistoryLoader::~HistoryLoader() {
     if (cancel_) cancel_->store(true);
     if (worker_.joinable()) worker_.join();
 }
 
-void HistoryLoader::Request(const HistoryQuery& query) {
+void HistoryLoader::Request(const HistoryQuery& query, const HistoryPlaces& places) {
     next_ = query;
+    places_ = places;
     waiting_ = true;
     if (running_) {
         cancel_->store(true);  // Finished starts the new query
@@ -30,11 +27,10 @@ void HistoryLoader::StartNext() {
     waiting_ = false;
     running_ = true;
     cancel_ = std::make_shared<std::atomic<bool>>(false);
-    worker_ = std::thread([this, folder = folder_, query = next_, cancel = cancel_] {
-        // Its own view of the folder, so that nothing is shared with the writer but the files
+    worker_ = std::thread([this, places = places_, query = next_, cancel = cancel_] {
+        // Its own view of the folders, so that nothing is shared with the writer but the files
         // themselves (a line being appended is not whole yet and is skipped).
-        DirectoryHistoryFiles files(folder);
-        auto result = std::make_shared<HistoryResult>(RunHistoryQuery(files, query, cancel.get()));
+        auto result = std::make_shared<HistoryResult>(RunHistoryQuery(places, query, cancel.get()));
         // The loader outlives the thread (its destructor joins), so `this` is alive here;
         // the call runs on the loader's thread, or not at all once the loader is gone.
         QMetaObject::invokeMethod(

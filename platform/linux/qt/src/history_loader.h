@@ -17,13 +17,13 @@ class HistoryLoader final : public QObject {
     Q_OBJECT
 
   public:
-    explicit HistoryLoader(std::filesystem::path folder);
+    HistoryLoader() = default;
     // Stops a read under way at its next file and waits for it.
     ~HistoryLoader() override;
 
-    // Reads for this query. A read still under way is told to stop: only the newest query is
-    // answered.
-    void Request(const HistoryQuery& query);
+    // Reads for this query in these places. A read still under way is told to stop: only the
+    // newest query is answered.
+    void Request(const HistoryQuery& query, const HistoryPlaces& places);
     // Stops a read under way; nothing is answered.
     void Cancel();
 
@@ -35,12 +35,12 @@ class HistoryLoader final : public QObject {
     void StartNext();
     void Finished(const std::shared_ptr<HistoryResult>& result);
 
-    std::filesystem::path folder_;
     std::thread worker_;
     std::shared_ptr<std::atomic<bool>> cancel_;
     bool running_ = false;
     bool waiting_ = false;  // a query waits for the worker to end
     HistoryQuery next_;
+    HistoryPlaces places_;
 };
 
 }  // namespace tavrel::linux_qt

@@ -1,5 +1,6 @@
 #include "history_test_dump.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
@@ -60,7 +61,23 @@ void HistoryTestDump::Write() {
                                                    {"rect", ScreenRect(b, QRectF(b.rect()))}});
     }
     const HistoryBrowser& browser = window_.browser();
+    QJsonArray computers;
+    for (const HistoryComputer& c : browser.shown().computers) {
+        computers.append(QJsonObject{
+            {"id", QString::fromStdString(c.id)},
+            {"name", QString::fromStdString(c.name)},
+            {"thisComputer", c.thisComputer},
+            {"last", c.wrote ? DateText(c.lastMinute.date) +
+                                   QStringLiteral(" %1:%2")
+                                       .arg(c.lastMinute.hour, 2, 10, QLatin1Char('0'))
+                                       .arg(c.lastMinute.minute, 2, 10, QLatin1Char('0'))
+                             : QString()}});
+    }
+    const QComboBox& choice = *window_.computerChoice();
+    QJsonArray choices;
+    for (int i = 0; i < choice.count(); ++i) choices.append(choice.itemText(i));
     const char* const kViews[] = {"day", "week", "30days"};
+    const DayTotals& shown = browser.shown().totals;
     const QJsonObject dump{
         {"serial", ++serial_},
         {"visible", window_.isVisible()},
@@ -76,6 +93,23 @@ void HistoryTestDump::Write() {
         {"readMs", browser.shown().readMs},
         {"heading", window_.heading().text()},
         {"totals", window_.totals().text()},
+        {"computer", QString::fromStdString(browser.computer())},
+        {"shownComputer", QString::fromStdString(browser.shown().query.computer)},
+        {"computers", computers},
+        {"computersText", window_.computers().text()},
+        {"choice", QJsonObject{{"visible", choice.isVisible()},
+                               {"current", choice.currentIndex()},
+                               {"items", choices},
+                               {"rect", ScreenRect(choice, QRectF(choice.rect()))}}},
+        // The figures behind the texts, for exact comparisons.
+        {"figures", QJsonObject{{"keys", static_cast<qint64>(shown.keys)},
+                                {"clicks", static_cast<qint64>(shown.clicks)},
+                                {"doubleClicks", static_cast<qint64>(shown.doubleClicks)},
+                                {"movePx", static_cast<qint64>(shown.movePx)},
+                                {"dragPx", static_cast<qint64>(shown.dragPx)},
+                                {"activeMinutes", shown.activeMinutes},
+                                {"mouseMinutes", shown.mouseMinutes},
+                                {"keyboardMinutes", shown.keyboardMinutes}}},
         {"panels", panels},
         {"polylines", static_cast<int>(scene.polylines.size())},
         {"bars", static_cast<int>(scene.bars.size())},

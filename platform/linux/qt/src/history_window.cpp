@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,8 +18,8 @@
 
 namespace tavrel::linux_qt {
 
-HistoryWindow::HistoryWindow(Clock& clock, std::filesystem::path folder)
-    : QWidget(nullptr, Qt::Window), folder_(folder), loader_(std::move(folder)), browser_(clock) {
+HistoryWindow::HistoryWindow(Clock& clock, std::function<HistoryPlaces()> places)
+    : QWidget(nullptr, Qt::Window), places_(std::move(places)), browser_(clock) {
     setWindowTitle(QStringLiteral("Tavrel History"));
     setObjectName(QStringLiteral("history"));
     Build();
@@ -26,10 +27,14 @@ HistoryWindow::HistoryWindow(Clock& clock, std::filesystem::path folder)
 }
 
 void HistoryWindow::Build() {
-    static const char* const kTexts[kHistoryButtonCount] = {"&Day",  "&30 days", "&Previous",
-                                                            "&Next", "&Today",   "Open &folder"};
-    static const char* const kNames[kHistoryButtonCount] = {"day",  "thirtyDays", "previous",
-                                                            "next", "today",      "openFolder"};
+    static const char* const kTexts[kHistoryButtonCount] = {
+        "&Day", "&Week", "&30 days", "&Previous", "&Next", "&Today", "Open &folder"};
+    static const char* const kNames[kHistoryButtonCount] = {
+        "day", "week", "thirtyDays", "previous", "next", "today", "openFolder"};
+    choice_ = new QComboBox(this);
+    choice_->setObjectName(QStringLiteral("computer"));
+    choice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    choice_->hide();  // until a shared folder names other computers
     auto* row = new QHBoxLayout;
     for (int i = 0; i < kHistoryButtonCount; ++i) {
         auto* button = new QPushButton(QString::fromUtf8(kTexts[i]), this);
@@ -37,13 +42,22 @@ void HistoryWindow::Build() {
         button->setAutoDefault(false);
         buttons_[i] = button;
         if (i == kPreviousButton || i == kOpenFolderButton) row->addSpacing(12);
-        if (i == kOpenFolderButton) row->addStretch(1);
+        if (i == kOpenFolderButton) {
+            row->addWidget(choice_);
+            row->addStretch(1);
+        }
         row->addWidget(button);
     }
-    buttons_[kDayButton]->setCheckable(true);
-    buttons_[kThirtyDaysButton]->setCheckable(true);
+    for (const int view : {kDayButton, kWeekButton, kThirtyDaysButton}) {
+        buttons_[view]->setCheckable(true);
+    }
     connect(buttons_[kDayButton], &QPushButton::clicked, this,
             [this] { Load(browser_.ShowView(HistoryView::Day)); });
+    connect(buttons_[kWeekButton], &QPushButton::clicked, this,
+            [this] { Load(browser_.ShowView(HistoryView::Week)); });
+    connect(choice_, QOverload<int>::of(&QComboBox::activated), this, [this](int index) {
+        Load(browser_.ShowComputer(choice_->itemData(index).toString().toStdString()));
+    });
     connect(buttons_[kThirtyDaysButton], &QPushButton::clicked, this,
             [this] { Load(browser_.ShowView(HistoryView::ThirtyDays)); });
     connect(buttons_[kPreviousButton], &QPushButton::clicked, this,
@@ -68,12 +82,18 @@ void HistoryWindow::Build() {
     // Three lines always, so that the chart keeps its height from view to view.
     totals_->setMinimumHeight(fontMetrics().lineSpacing() * 3 + 4);
     totals_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    computers_ = new QLabel(this);
+    computers_->setObjectName(QStringLiteral("computers"));
+    computers_->setTextFormat(Qt::PlainText);
+    computers_->setWordWrap(true);
+    computers_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(row);
     column->addWidget(heading_);
     column->addWidget(plot_, 1);
     column->addWidget(totals_);
+    column->addWidget(computers_);
     resize(860, 660);
 }
 
@@ -85,15 +105,16 @@ void HistoryWindow::Open() {
 }
 
 void HistoryWindow::Load(const HistoryQuery& query) {
-    loader_.Request(query);
+    loader_.Request(query, places_());
     UpdateControls();
 }
 
 void HistoryWindow::OpenFolder() {
     // The file manager is shown the folder even before the first minute is written.
+    const std::filesystem::path folder = places_().local;
     std::error_code error;
-    std::filesystem::create_directories(folder_, error);
-    const QString path = QString::fromStdString(folder_.string());
+    std::filesystem::create_directories(folder, error);
+    const QString path = QString::fromStdString(folder.string());
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
         QMessageBox::information(this, windowTitle(),
                                  QStringLiteral("Can't open the folder %1.").arg(path));
@@ -101,13 +122,31 @@ void HistoryWindow::OpenFolder() {
 }
 
 void HistoryWindow::Show(const HistoryResult& result) {
-    if (browser_.Accept(result)) UpdateControls();
+    if (!browser_.Accept(result)) return;
+    UpdateComputerChoice();
+    UpdateControls();
+}
+
+void HistoryWindow::UpdateComputerChoice() {
+    const std::vector<HistoryComputer>& computers = browser_.shown().computers;
+    const QSignalBlocker block(choice_);
+    choice_->clear();
+    choice_->addItem(QStringLiteral("All computers"), QString());
+    for (const HistoryComputer& c : computers) {
+        QString name = QString::fromStdString(c.name);
+        if (c.thisComputer) name += QStringLiteral(" (this one)");
+        choice_->addItem(name, QString::fromStdString(c.id));
+    }
+    const int selected = choice_->findData(QString::fromStdString(browser_.computer()));
+    choice_->setCurrentIndex(selected < 0 ? 0 : selected);
+    choice_->setVisible(computers.size() > 1 || !browser_.computer().empty());
 }
 
 void HistoryWindow::UpdateControls() {
-    const bool day = browser_.view() == HistoryView::Day;
-    buttons_[kDayButton]->setChecked(day);
-    buttons_[kThirtyDaysButton]->setChecked(!day);
+    const HistoryView view = browser_.view();
+    buttons_[kDayButton]->setChecked(view == HistoryView::Day);
+    buttons_[kWeekButton]->setChecked(view == HistoryView::Week);
+    buttons_[kThirtyDaysButton]->setChecked(view == HistoryView::ThirtyDays);
     buttons_[kNextButton]->setEnabled(browser_.canStepForward());
     heading_->setText(QString::fromStdString(browser_.Heading()));
     const QScreen* where = screen();
@@ -115,6 +154,9 @@ void HistoryWindow::UpdateControls() {
                        : where != nullptr ? where->physicalDotsPerInch()
                                           : 0;
     totals_->setText(QString::fromStdString(browser_.TotalsText(dpi)));
+    const QString computers = QString::fromStdString(browser_.ComputersText());
+    computers_->setText(computers);
+    computers_->setVisible(!computers.isEmpty());
     plot_->Rebuild();
     emit changed();
 }

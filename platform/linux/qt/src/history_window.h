@@ -1,15 +1,18 @@
 // The History window: a day's pain minute by minute with the threshold and the alarms, and its
-// hours' keys, clicks and distance, with the day's totals; or the last thirty days side by
-// side. Previous, Next and Today move through the days; "Open folder" shows the files.
+// hours' keys, clicks and distance, with the day's totals; a week's mouse and keyboard hours
+// against the references; or the last thirty days side by side. Previous, Next and Today move
+// through the days; with a shared folder, the computers' choice shows all of them or one;
+// "Open folder" shows the files.
 #pragma once
 
-#include <filesystem>
+#include <functional>
 
 #include <QWidget>
 
 #include "history_loader.h"
 #include "tavrel/history_browser.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -20,6 +23,7 @@ class PlotView;
 // The buttons, left to right.
 enum HistoryButton {
     kDayButton,
+    kWeekButton,
     kThirtyDaysButton,
     kPreviousButton,
     kNextButton,
@@ -32,7 +36,8 @@ class HistoryWindow final : public QWidget {
     Q_OBJECT
 
   public:
-    HistoryWindow(Clock& clock, std::filesystem::path folder);
+    // `places` says where to read, asked at each read: the shared folder may change.
+    HistoryWindow(Clock& clock, std::function<HistoryPlaces()> places);
 
     // Shows the window in front and reads the files again; the first time at today's day.
     void Open();
@@ -45,6 +50,8 @@ class HistoryWindow final : public QWidget {
     const PlotView& plot() const { return *plot_; }
     const QLabel& heading() const { return *heading_; }
     const QLabel& totals() const { return *totals_; }
+    const QLabel& computers() const { return *computers_; }
+    QComboBox* computerChoice() const { return choice_; }
     QPushButton* button(HistoryButton which) const { return buttons_[which]; }
 
   signals:
@@ -63,14 +70,17 @@ class HistoryWindow final : public QWidget {
     void Show(const HistoryResult& result);
     void OpenFolder();
     void UpdateControls();
+    void UpdateComputerChoice();
 
-    std::filesystem::path folder_;
+    std::function<HistoryPlaces()> places_;
     HistoryLoader loader_;
     HistoryBrowser browser_;
     double countsPerInch_ = 0;
     PlotView* plot_ = nullptr;
     QLabel* heading_ = nullptr;
     QLabel* totals_ = nullptr;
+    QLabel* computers_ = nullptr;
+    QComboBox* choice_ = nullptr;
     QPushButton* buttons_[kHistoryButtonCount] = {};
 };
 

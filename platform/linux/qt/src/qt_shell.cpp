@@ -5,10 +5,12 @@
 #include <cstdlib>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleHints>
+#include <QSysInfo>
 
 namespace tavrel::linux_qt {
 
@@ -28,6 +30,19 @@ std::int32_t ScreenWidth() {
         std::lround(screen->geometry().width() * screen->devicePixelRatio()));
 }
 
+// The desktop's folder chooser, for "Share history...".
+class QtFolderChooser final : public FolderChooser {
+  public:
+    bool ChooseFolder(const std::filesystem::path& start, std::filesystem::path& chosen) override {
+        const QString folder = QFileDialog::getExistingDirectory(
+            nullptr, QStringLiteral("Share the usage history in a folder"),
+            QString::fromStdString(start.u8string()), QFileDialog::ShowDirsOnly);
+        if (folder.isEmpty()) return false;
+        chosen = std::filesystem::u8path(folder.toStdString());
+        return true;
+    }
+};
+
 }  // namespace
 
 QtShell::QtShell(SessionKind session)
@@ -39,7 +54,7 @@ QtShell::QtShell(SessionKind session)
                    XdgDiagnosticsLogPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
       historyFolder_(XdgHistoryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))),
       historyFiles_(historyFolder_),
-      history_(clock_, historyFolder_),
+      history_(clock_, [this] { return Places(); }),
       tray_(TrayActions{
           [this] { controller().OnTrayActivated(); },
           [this] { controller().OnTrayPointed(); },
@@ -49,11 +64,12 @@ QtShell::QtShell(SessionKind session)
           },
           [this] { controller().OnQuit(); },
           [this] { OpenHistory(); },
+          [this] { ShareHistory(); },
       }),
       quiet_([this] { controller().OnDesktopQuietChanged(); }),
       core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_,
                                    &diagnostics_, &wake_, &quiet_},
-                      &historyFiles_}),
+                      &historyFiles_, historyFolder_, QSysInfo::machineHostName().toStdString()}),
       notifications_([this] { controller().OnTrayActivated(); }),
       sessionEnd_([this] {
           controller().OnSessionEnd();
@@ -71,6 +87,7 @@ QtShell::QtShell(SessionKind session)
         std::fprintf(stderr, "tavrel: no alarm notifications\n");
     }
     window_.AddMenuEntry(QStringLiteral("&History..."), [this] { OpenHistory(); });
+    window_.AddMenuEntry(QStringLiteral("Sha&re history..."), [this] { ShareHistory(); });
     trayAlarmMenu_ = std::make_unique<AlarmMenu>(AlarmActions(), &tray_);
     tray_.AddAlarmEntries(trayAlarmMenu_->pauseEntry(), trayAlarmMenu_->toFrontItem());
     QObject::connect(&tray_.menu(), &QMenu::aboutToShow, trayAlarmMenu_.get(), &AlarmMenu::Refresh);
@@ -146,6 +163,21 @@ void QtShell::OpenHistory() {
     controller().Wake();
     history_.SetCountsPerInch(source_.picked() == PickedSource::Service ? 1000 : 0);
     history_.Open();
+}
+
+void QtShell::ShareHistory() {
+    controller().Wake();
+    SharedHistory* sharing = core_.sharedHistory();
+    if (sharing == nullptr) return;
+    QtFolderChooser chooser;
+    sharing->ChooseFolder(chooser, window_);
+    // The window shows the computers of the new folder at once.
+    if (history_.isVisible()) history_.Open();
+}
+
+HistoryPlaces QtShell::Places() {
+    const SharedHistory* sharing = core_.sharedHistory();
+    return sharing != nullptr ? sharing->Places() : HistoryPlaces{historyFolder_, {}, {}, {}};
 }
 
 void QtShell::Start() {

@@ -40,6 +40,8 @@ class QtShell {
   private:
     void ConnectWindow();
     void OpenHistory();
+    void ShareHistory();
+    HistoryPlaces Places();
     void AfterTick();
     AlarmMenuActions AlarmActions();
     void RefreshAlarmMenus();

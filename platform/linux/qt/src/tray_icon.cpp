@@ -45,6 +45,8 @@ TrayIconQt::TrayIconQt(TrayActions actions) : actions_(std::move(actions)) {
             [this] { actions_.show(); });
     connect(menu_.addAction(QStringLiteral("&History...")), &QAction::triggered, this,
             [this] { actions_.history(); });
+    connect(menu_.addAction(QStringLiteral("Sha&re history...")), &QAction::triggered, this,
+            [this] { actions_.share(); });
     connect(menu_.addAction(QStringLiteral("&About Tavrel...")), &QAction::triggered, this,
             [this] { actions_.about(); });
     autostart_ = menu_.addAction(QStringLiteral("Start at &login"));

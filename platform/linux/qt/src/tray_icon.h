@@ -28,6 +28,7 @@ struct TrayActions {
     std::function<void()> about;
     std::function<void()> quit;
     std::function<void()> history;
+    std::function<void()> share;  // "Share history..."
 };
 
 class TrayIconQt final : public QObject, public Tray {
