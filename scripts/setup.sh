@@ -16,6 +16,7 @@ packages=(
     qemu-system-x86 linux-image-amd64 busybox-static python3-evdev
     strace util-linux passwd
     openbox xterm wmctrl faketime libfaketime
+    syncthing
 )
 
 missing=()

@@ -90,6 +90,8 @@ void HistoryTestDump::Write() {
         {"failed", browser.failed()},
         {"shownView", kViews[static_cast<int>(browser.shown().query.view)]},
         {"shownDate", DateText(browser.shown().query.date)},
+        // Counts the reads asked for: one shown with a higher number was asked for later.
+        {"shownSerial", static_cast<qint64>(browser.shown().query.serial)},
         {"readMs", browser.shown().readMs},
         {"heading", window_.heading().text()},
         {"totals", window_.totals().text()},
