@@ -16,6 +16,7 @@ import json
 import os
 import re
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -38,6 +39,9 @@ CLICKS = (245, 150, 40)
 MOVED = (78, 154, 6)
 DRAGGED = (160, 200, 110)
 ALARMS = (204, 0, 0)
+MOUSE_TIME = (0, 128, 128)
+KEYBOARD_TIME = (106, 61, 154)
+REFERENCE = (191, 90, 0)
 
 
 def read_lines(folder):
@@ -52,6 +56,20 @@ def read_lines(folder):
 def group(count):
     """A count as the window writes it: a space between groups of three digits."""
     return "{:,}".format(count).replace(",", " ")
+
+
+def duration(minutes):
+    """Minutes as the window writes them: "45 min", "2 h", "6 h 52 min"."""
+    if minutes < 60:
+        return "%d min" % minutes
+    return group(minutes // 60) + " h" + (" %d min" % (minutes % 60) if minutes % 60 else "")
+
+
+def minute_kinds(lines):
+    """The real minutes of use of these lines: active, mouse and keyboard."""
+    def count(kind):
+        return len({l[0] for l in lines if kind([int(v) for v in l[1:6]])})
+    return count(any), count(lambda v: any(v[1:])), count(lambda v: v[0] != 0)
 
 
 def day_figures(lines, date):
@@ -245,8 +263,9 @@ class HistoryTest(unittest.TestCase):
                                                                  group(dcs)), text)
         self.assertIn("Moved %s px (" % group(moved), text)
         self.assertIn("dragged %s px (" % group(dragged), text)
-        self.assertTrue(text.endswith("Alarms %d, active minutes %d" % (alarms, len(day))),
-                        text)
+        active, mouse, keyboard = minute_kinds(day)
+        self.assertTrue(text.endswith("Alarms %d; active %s, mouse %s, keyboard %s" % (
+            alarms, duration(active), duration(mouse), duration(keyboard))), text)
         shot = self.screenshot(state)
         save_for_docs(state, "history-linux.png")
         pain, counts, distance = state["panels"]
@@ -260,6 +279,27 @@ class HistoryTest(unittest.TestCase):
         self.click(state, "next")
         self.click(state, "previous")  # at once: only the newest request is shown
         self.assertEqual(self.shows(p, "day", busy)["totals"], text)
+
+        # The week to the busy day: its time against the references.
+        self.click(state, "week")
+        state = self.shows(p, "week", busy)
+        first = (busy - datetime.timedelta(days=6)).isoformat()
+        week = [l for l in lines if first <= l[0][:10] <= busy.isoformat()]
+        active, mouse, keyboard = minute_kinds(week)
+        self.assertEqual(state["figures"]["keys"], sum(int(l[1]) for l in week))
+        self.assertTrue(state["totals"].startswith(
+            "Mouse %s, keyboard %s, active %s in the week\n" % (
+                duration(mouse), duration(keyboard), duration(active))), state["totals"])
+        shot = self.screenshot(state)
+        save_for_docs(state, "history-linux-week.png")
+        per_day, adding = state["panels"]
+        self.assertGreater(shot.count(per_day, MOUSE_TIME), 500, "mouse hours per day")
+        self.assertGreater(shot.count(per_day, KEYBOARD_TIME), 500, "keyboard hours per day")
+        self.assertGreater(shot.count(adding, MOUSE_TIME), 500, "mouse hours adding up")
+        for panel in (per_day, adding):
+            self.assertGreater(shot.count(panel, REFERENCE, 40), 50, "the reference line")
+        self.click(state, "day")
+        state = self.shows(p, "day", busy)
 
         for _ in range((empty - busy).days):
             self.click(state, "next")
@@ -275,7 +315,7 @@ class HistoryTest(unittest.TestCase):
         state = self.shows(p, "30days", empty)
         shot = self.screenshot(state)
         save_for_docs(state, "history-linux-30days.png")
-        peak, counts, distance, alarm_bars = state["panels"]
+        peak, counts, distance, alarm_bars, weekly = state["panels"]
         self.assertGreater(shot.count(peak, PAIN, 12), 100, "the peak pain line")
         self.assertGreater(shot.count(counts, KEYS), 500)
         self.assertGreater(shot.count(distance, MOVED), 500)
@@ -283,6 +323,8 @@ class HistoryTest(unittest.TestCase):
         month_alarms = sum(day_figures(lines, first + datetime.timedelta(days=n))[2]
                            for n in range(30))
         self.assertEqual(shot.count(alarm_bars, ALARMS) > 0, month_alarms > 0)
+        self.assertGreater(shot.count(weekly, MOUSE_TIME, 40), 100, "the weekly mouse hours")
+        self.assertGreater(shot.count(weekly, REFERENCE, 40), 50, "the weekly reference")
 
         self.click(state, "openFolder")
         deadline = time.monotonic() + 5
@@ -319,6 +361,68 @@ class HistoryTest(unittest.TestCase):
                                   not s["failed"], "a read that succeeds once the folder is gone")
         self.assertTrue(state["totals"].startswith("Keys "), state["totals"])
         self.assertEqual(state["date"], today.isoformat())
+
+    def test_share_history_from_the_tray_copies_this_computer_and_reads_the_others(self):
+        p = self.start(seed=11)
+        shared = os.path.join(p.root, "Sync")
+        desk = os.path.join(shared, "0123456789abcdef")
+        today = datetime.date.today()
+        subprocess.run([sys.executable, GENERATOR, "--out", desk, "--month",
+                        today.strftime("%Y-%m"), "--seed", "5"], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(os.path.join(desk, "computer.txt"), "w") as f:
+            f.write("desk at work\n")
+
+        def tray_menu(key):
+            x, y = tray_icon_centre()
+            xdotool("mousemove", x, y, "click", 3)
+            time.sleep(0.5)
+            xdotool("key", key)
+
+        def box(starting):
+            state = p.wait_for(lambda s: any(b["text"].startswith(starting) for b in s["boxes"]),
+                               10, f"a box saying {starting}...")
+            return state["boxes"][0]
+
+        def answer(box, key):
+            xdotool("windowfocus", "--sync", box["id"])
+            xdotool("key", key)
+            p.wait_for(lambda s: box["id"] not in [b["id"] for b in s["boxes"]], 5,
+                       "the box closed")
+
+        tray_menu("r")  # "Sha&re history..."
+        time.sleep(1)  # the desktop's folder chooser, its folder field focused
+        xdotool("type", "--delay", 20, shared)
+        xdotool("key", "Return")
+        answer(box("Tavrel now keeps a copy of this computer's usage history in " + shared), "Return")
+        main = p.config()["Main"]
+        self.assertEqual(main["SharedFolder"], shared)
+        own = os.path.join(shared, main["ComputerId"])
+        deadline = time.monotonic() + 10
+        while read_lines(own) != read_lines(p.history_folder) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertEqual(read_lines(own), read_lines(p.history_folder), "this computer's copy")
+        with open(os.path.join(own, "computer.txt")) as f:
+            self.assertEqual(f.read(), socket.gethostname() + "\n")
+
+        tray_menu("h")
+        state = self.shows(p, "day", today)
+        self.assertEqual([(c["name"], c["thisComputer"]) for c in state["computers"]],
+                         [(socket.gethostname(), True), ("desk at work", False)])
+        self.assertTrue(state["choice"]["visible"])
+        self.assertTrue(state["computersText"].startswith(
+            "Computers: %s (this one), last minute " % socket.gethostname()))
+        mine = [l for l in read_lines(p.history_folder) if l[0].startswith(today.isoformat())]
+        theirs = [l for l in read_lines(desk) if l[0].startswith(today.isoformat())]
+        self.assertEqual(state["figures"]["keys"], sum(int(l[1]) for l in mine + theirs))
+        self.assertEqual(state["figures"]["activeMinutes"], minute_kinds(mine + theirs)[0])
+
+        tray_menu("r")  # shared already: another folder, stop, or leave it
+        answer(box("The usage history is shared through the folder " + shared), "alt+n")
+        answer(box("Tavrel no longer copies this computer's usage history into " + shared),
+               "Return")
+        self.assertEqual(p.config()["Main"]["SharedFolder"], "")
+        self.assertTrue(os.path.isdir(own), "what was copied stays")
 
     def fake_file_manager(self, folder):
         """An xdg-open that writes down what it was asked to open."""
