@@ -36,7 +36,9 @@ TEST_P(StoreContract, AbsentValuesReadAsTheirDefaults) {
 
 TEST_P(StoreContract, TextsRoundTrip) {
     const std::string texts[] = {
-        "Good", "Painful", "good", " two  blanks ", "a\tb", "0", std::string(3000, 'z')};
+        "Good", "Painful", "good", " two  blanks ", "a\tb", "0", std::string(3000, 'z'),
+        // A folder's path in UTF-8, as the shared folder's setting holds it.
+        "C:\\Users\\Zo\xC3\xAB\\\xE5\x90\x8C\xE6\xAD\xA5"};
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.substr(0, 20));
         ASSERT_TRUE(store->WriteString("Main", "Set", text.c_str()));

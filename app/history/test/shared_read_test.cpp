@@ -58,7 +58,7 @@ class SharedReadTest : public ::testing::Test {
             Put(shared / kDeskId / name, big);
         }
         Put(shared / ".stfolder" / "2026-03.csv", big);
-        Put(shared / "0123456789ABCDEF" / "2026-03.csv", big);  // not an id Tavrel makes
+        Put(shared / "ABCDEF0123456789" / "2026-03.csv", big);  // not an id Tavrel makes
         Put(shared / "notes.txt", "hello");
         // A computer without a name and without minutes yet.
         fs::create_directories(shared / kOldId);

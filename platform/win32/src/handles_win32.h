@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 
@@ -202,6 +203,55 @@ class Selection {
   private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// COM on this thread for the guard's life, where it was not already set up otherwise.
+class ComApartment {
+  public:
+    ComApartment()
+        : initialized_(SUCCEEDED(
+              CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+  private:
+    bool initialized_;
+};
+
+// A COM interface pointer released with its guard.
+template <class Interface>
+class ComPointer {
+  public:
+    ComPointer() = default;
+    ~ComPointer() {
+        if (pointer_ != nullptr) pointer_->Release();
+    }
+    ComPointer(const ComPointer&) = delete;
+    ComPointer& operator=(const ComPointer&) = delete;
+    Interface* get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    // Where a call that creates one puts it.
+    Interface** put() { return &pointer_; }
+
+  private:
+    Interface* pointer_ = nullptr;
+};
+
+// Text that a COM call allocated, freed with its guard.
+class CoTaskText {
+  public:
+    CoTaskText() = default;
+    ~CoTaskText() { CoTaskMemFree(text_); }
+    CoTaskText(const CoTaskText&) = delete;
+    CoTaskText& operator=(const CoTaskText&) = delete;
+    const wchar_t* get() const { return text_; }
+    wchar_t** put() { return &text_; }
+
+  private:
+    wchar_t* text_ = nullptr;
 };
 
 }  // namespace tavrel::win32

@@ -2,17 +2,14 @@
 
 #include <utility>
 
-#include "tavrel/directory_history_files.h"
-
 namespace tavrel::win32 {
 
 namespace {
 
-void Read(std::filesystem::path folder, HistoryQuery query, const std::atomic<bool>* cancel,
-          HWND target, UINT message) {
+void Read(HistoryPlaces places, HistoryQuery query, const std::atomic<bool>* cancel, HWND target,
+          UINT message) {
     // Files of its own: the window's thread goes on appending minutes meanwhile.
-    DirectoryHistoryFiles files(std::move(folder));
-    auto result = std::make_unique<HistoryResult>(RunHistoryQuery(files, query, cancel));
+    auto result = std::make_unique<HistoryResult>(RunHistoryQuery(places, query, cancel));
     if (result->cancelled) return;  // nobody waits for it any more
     if (PostMessageW(target, message, 0, reinterpret_cast<LPARAM>(result.get()))) {
         result.release();  // the window's now
@@ -21,13 +18,12 @@ void Read(std::filesystem::path folder, HistoryQuery query, const std::atomic<bo
 
 }  // namespace
 
-HistoryLoader::HistoryLoader(std::filesystem::path folder, UINT message)
-    : folder_(std::move(folder)), message_(message) {}
+HistoryLoader::HistoryLoader(UINT message) : message_(message) {}
 
-void HistoryLoader::Load(HWND target, const HistoryQuery& query) {
+void HistoryLoader::Load(HWND target, const HistoryQuery& query, const HistoryPlaces& places) {
     Cancel();
     cancel_ = false;
-    worker_ = std::thread(Read, folder_, query, &cancel_, target, message_);
+    worker_ = std::thread(Read, places, query, &cancel_, target, message_);
 }
 
 void HistoryLoader::Cancel() {

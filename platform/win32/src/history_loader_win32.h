@@ -17,13 +17,13 @@ namespace tavrel::win32 {
 class HistoryLoader {
   public:
     // Results go to `target` as `message` with the result in the LPARAM.
-    HistoryLoader(std::filesystem::path folder, UINT message);
+    explicit HistoryLoader(UINT message);
     ~HistoryLoader() { Cancel(); }
     HistoryLoader(const HistoryLoader&) = delete;
     HistoryLoader& operator=(const HistoryLoader&) = delete;
 
-    // Starts reading for the query; a read still under way is cancelled first.
-    void Load(HWND target, const HistoryQuery& query);
+    // Starts reading for the query in these places; a read still under way is cancelled first.
+    void Load(HWND target, const HistoryQuery& query, const HistoryPlaces& places);
     // Stops the read under way and waits for its thread: at most the rest of one month file.
     void Cancel();
     // Takes the result a message carries (posted on the heap: the window owns it from then
@@ -33,7 +33,6 @@ class HistoryLoader {
     void DropQueued(HWND target) const;
 
   private:
-    std::filesystem::path folder_;
     UINT message_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};

@@ -1,5 +1,5 @@
-// What the History window needs from the system: the folder, the DPIs and text as a static
-// control shows it.
+// What the History window needs from the system: the folder, the computer's name, the DPIs and
+// text as a static control shows it.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +11,8 @@ namespace tavrel::win32 {
 
 // %LOCALAPPDATA%\Tavrel\history, created; empty when the system names no such folder.
 std::filesystem::path LocalHistoryFolder();
+// The computer's name on the network, in UTF-8: what a shared folder calls it by default.
+std::string ComputerHostName();
 
 // The window's own DPI where the system knows one per window (Windows 10), else the
 // desktop's; both 96 for a program that has not declared itself DPI-aware.

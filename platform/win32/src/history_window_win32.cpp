@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <memory>
 #include <system_error>
 #include <utility>
@@ -27,7 +28,9 @@ constexpr double kButtonHeight = 26;
 constexpr double kGap = 6;
 constexpr double kGroupGap = 16;
 constexpr double kClientWidth = 820;
-constexpr double kClientHeight = 600;
+constexpr double kClientHeight = 620;
+constexpr double kChoiceWidth = 200;  // the computers' choice
+constexpr double kChoiceListHeight = 200;
 
 struct ButtonSpec {
     int id;
@@ -39,6 +42,7 @@ struct ButtonSpec {
 constexpr DWORD kViewStyle = BS_AUTORADIOBUTTON | BS_PUSHLIKE;
 constexpr ButtonSpec kButtons[] = {
     {kHistoryDayButton, L"&Day", 64, kViewStyle | WS_GROUP},
+    {kHistoryWeekButton, L"&Week", 64, kViewStyle},
     {kHistoryThirtyDaysButton, L"&30 days", 72, kViewStyle},
     {kHistoryPreviousButton, L"&Previous", 80, BS_PUSHBUTTON | WS_GROUP},
     {kHistoryNextButton, L"&Next", 80, BS_PUSHBUTTON},
@@ -48,8 +52,8 @@ constexpr ButtonSpec kButtons[] = {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(std::filesystem::path folder, Clock& clock)
-    : folder_(std::move(folder)), loader_(folder_, kLoadedMessage), browser_(clock) {}
+HistoryWindow::HistoryWindow(std::function<HistoryPlaces()> places, Clock& clock)
+    : places_(std::move(places)), loader_(kLoadedMessage), browser_(clock) {}
 
 HistoryWindow::~HistoryWindow() {
     if (hwnd_ != nullptr) DestroyWindow(hwnd_);
@@ -144,6 +148,11 @@ void HistoryWindow::CreateControls() {
     make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryRangeText);
     make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryTotalsText);
     plot_ = make(kPlotClass, L"", 0, kHistoryPlot);
+    // Hidden until a shared folder names other computers.
+    ShowWindow(
+        make(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHistoryComputerChoice),
+        SW_HIDE);
+    ShowWindow(make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryComputersText), SW_HIDE);
 }
 
 // Moved to a monitor of another DPI: the same layout in the new units (WM_SIZE lays it out).
@@ -168,7 +177,7 @@ void HistoryWindow::Layout() {
         MoveWindow(GetDlgItem(hwnd_, button.id), x, margin, Px(button.width), buttonHeight, TRUE);
         x += Px(button.width) + Px(kGap);
     }
-    const int folderWidth = Px(kButtons[5].width);
+    const int folderWidth = Px(kButtons[std::size(kButtons) - 1].width);
     const int folderLeft = std::max<int>(x, client.right - margin - folderWidth);
     MoveWindow(GetDlgItem(hwnd_, kHistoryOpenFolderButton), folderLeft, margin, folderWidth,
                buttonHeight, TRUE);
@@ -176,8 +185,21 @@ void HistoryWindow::Layout() {
     MoveWindow(GetDlgItem(hwnd_, kHistoryRangeText), x, margin + (buttonHeight - lineHeight_) / 2,
                std::max(folderLeft - x - margin, 0), lineHeight_, TRUE);
 
+    // The computers' row at the bottom while there is a choice of them: the choice, and two
+    // lines of their names and last minutes beside it.
+    int bottom = client.bottom - margin;
+    HWND choice = GetDlgItem(hwnd_, kHistoryComputerChoice);
+    if (IsWindowVisible(choice)) {
+        const int rowHeight = std::max(2 * lineHeight_ + 2, Px(24));
+        const int top = std::max(bottom - rowHeight, 0);
+        MoveWindow(choice, margin, top, Px(kChoiceWidth), Px(kChoiceListHeight), TRUE);
+        const int textLeft = margin + Px(kChoiceWidth) + Px(kGap);
+        MoveWindow(GetDlgItem(hwnd_, kHistoryComputersText), textLeft, top,
+                   std::max<int>(client.right - margin - textLeft, 0), rowHeight, TRUE);
+        bottom = top - Px(kGap);
+    }
     const int totalsHeight = 3 * lineHeight_ + 2;
-    const int totalsTop = std::max<int>(client.bottom - margin - totalsHeight, 0);
+    const int totalsTop = std::max<int>(bottom - totalsHeight, 0);
     MoveWindow(GetDlgItem(hwnd_, kHistoryTotalsText), margin, totalsTop,
                std::max<int>(client.right - 2 * margin, 0), totalsHeight, TRUE);
     const int plotTop = margin + buttonHeight + margin;
@@ -222,6 +244,11 @@ LRESULT HistoryWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kHistoryComputerChoice) {
+                const auto index = static_cast<std::size_t>(
+                    SendDlgItemMessageW(hwnd_, kHistoryComputerChoice, CB_GETCURSEL, 0, 0));
+                if (index < choiceIds_.size()) Request(browser_.ShowComputer(choiceIds_[index]));
+            }
             return 0;
         case kLoadedMessage:
             OnLoaded(lParam);
@@ -257,6 +284,9 @@ void HistoryWindow::OnCommand(int id) {
         case kHistoryDayButton:
             Request(browser_.ShowView(HistoryView::Day));
             break;
+        case kHistoryWeekButton:
+            Request(browser_.ShowView(HistoryView::Week));
+            break;
         case kHistoryThirtyDaysButton:
             Request(browser_.ShowView(HistoryView::ThirtyDays));
             break;
@@ -281,7 +311,7 @@ void HistoryWindow::OnCommand(int id) {
 }
 
 void HistoryWindow::Request(const HistoryQuery& query) {
-    loader_.Load(hwnd_, query);
+    loader_.Load(hwnd_, query, places_());
     ShowTexts();
     Rebuild();
 }
@@ -289,6 +319,7 @@ void HistoryWindow::Request(const HistoryQuery& query) {
 void HistoryWindow::OnLoaded(LPARAM lParam) {
     const std::unique_ptr<HistoryResult> result = HistoryLoader::Take(lParam);
     if (!result || !browser_.Accept(*result)) return;  // a later query is on its way
+    ShowComputers();
     ShowTexts();
     Rebuild();
 }
@@ -303,14 +334,41 @@ void HistoryWindow::OnDestroy() {
     keyboardTarget_ = nullptr;
 }
 
+void HistoryWindow::ShowComputers() {
+    const std::vector<HistoryComputer>& computers = browser_.shown().computers;
+    HWND choice = GetDlgItem(hwnd_, kHistoryComputerChoice);
+    SendMessageW(choice, CB_RESETCONTENT, 0, 0);
+    choiceIds_.assign(1, std::string());
+    SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All computers"));
+    for (const HistoryComputer& c : computers) {
+        const std::wstring name = Widen(c.name + (c.thisComputer ? " (this one)" : ""));
+        SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+        choiceIds_.push_back(c.id);
+    }
+    const auto selected = std::find(choiceIds_.begin(), choiceIds_.end(), browser_.computer());
+    SendMessageW(choice, CB_SETCURSEL,
+                 selected == choiceIds_.end() ? 0 : selected - choiceIds_.begin(), 0);
+    const bool shown = computers.size() > 1 || !browser_.computer().empty();
+    if (shown != (IsWindowVisible(choice) != FALSE)) {
+        ShowWindow(choice, shown ? SW_SHOW : SW_HIDE);
+        ShowWindow(GetDlgItem(hwnd_, kHistoryComputersText), shown ? SW_SHOW : SW_HIDE);
+        Layout();
+    }
+}
+
 void HistoryWindow::ShowTexts() {
-    const bool day = browser_.view() == HistoryView::Day;
-    CheckDlgButton(hwnd_, kHistoryDayButton, day ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(hwnd_, kHistoryThirtyDaysButton, day ? BST_UNCHECKED : BST_CHECKED);
+    const HistoryView view = browser_.view();
+    CheckDlgButton(hwnd_, kHistoryDayButton,
+                   view == HistoryView::Day ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, kHistoryWeekButton,
+                   view == HistoryView::Week ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(hwnd_, kHistoryThirtyDaysButton,
+                   view == HistoryView::ThirtyDays ? BST_CHECKED : BST_UNCHECKED);
     EnableWindow(GetDlgItem(hwnd_, kHistoryNextButton), browser_.canStepForward());
     SetDlgItemTextW(hwnd_, kHistoryRangeText, Widen(browser_.Heading()).c_str());
     SetDlgItemTextW(hwnd_, kHistoryTotalsText,
                     WindowsLines(browser_.TotalsText(ScreenDpi())).c_str());
+    SetDlgItemTextW(hwnd_, kHistoryComputersText, Widen(browser_.ComputersText()).c_str());
 }
 
 void HistoryWindow::Rebuild() {
@@ -343,12 +401,13 @@ void HistoryWindow::PaintPlot(HWND plot) {
 }
 
 void HistoryWindow::OpenFolder() {
+    const std::filesystem::path folder = places_().local;
     std::error_code ignored;
-    std::filesystem::create_directories(folder_, ignored);
+    std::filesystem::create_directories(folder, ignored);
     const auto done = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(hwnd_, L"open", folder_.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(hwnd_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (done <= 32) {
-        const std::wstring text = L"Can't open the folder " + folder_.wstring();
+        const std::wstring text = L"Can't open the folder " + folder.wstring();
         MessageBoxW(hwnd_, text.c_str(), kHistoryWindowTitle, MB_OK | MB_ICONWARNING);
     }
 }

@@ -1,12 +1,14 @@
-// The History window: the day's pain and input, or the last thirty days, drawn from the month
-// files; buttons to go from day to day and to open the folder. A plain window made in code,
-// one at a time; it reads the files on a worker thread.
+// The History window: the day's pain and input, the week's mouse and keyboard hours, or the
+// last thirty days, drawn from the month files of this computer or of every computer sharing
+// the history; buttons to go from day to day and to open the folder. A plain window made in
+// code, one at a time; it reads the files on a worker thread.
 #pragma once
 
 #include <windows.h>
 
-#include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "handles_win32.h"
 #include "history_loader_win32.h"
@@ -28,11 +30,15 @@ enum HistoryControl : int {
     kHistoryRangeText = 2007,
     kHistoryTotalsText = 2008,
     kHistoryPlot = 2009,
+    kHistoryWeekButton = 2010,
+    kHistoryComputerChoice = 2011,
+    kHistoryComputersText = 2012,
 };
 
 class HistoryWindow {
   public:
-    HistoryWindow(std::filesystem::path folder, Clock& clock);
+    // `places` says where to read, asked at each read: the shared folder may change.
+    HistoryWindow(std::function<HistoryPlaces()> places, Clock& clock);
     ~HistoryWindow();
     HistoryWindow(const HistoryWindow&) = delete;
     HistoryWindow& operator=(const HistoryWindow&) = delete;
@@ -63,10 +69,11 @@ class HistoryWindow {
     // Builds the scene for the plot's size from the figures there are.
     void Rebuild();
     void ShowTexts();
+    void ShowComputers();
     void OpenFolder();
     int Px(double units) const;
 
-    std::filesystem::path folder_;
+    std::function<HistoryPlaces()> places_;
     HistoryLoader loader_;
     HistoryBrowser browser_;
     HWND hwnd_ = nullptr;
@@ -78,6 +85,7 @@ class HistoryWindow {
     double dpi_ = 96;
     int lineHeight_ = 16;  // of the window's font, in pixels
     PlotScene scene_;
+    std::vector<std::string> choiceIds_;  // the computer of each entry of the choice
 };
 
 }  // namespace tavrel::win32

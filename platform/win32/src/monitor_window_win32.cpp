@@ -4,6 +4,7 @@
 #include <string>
 
 #include "control_ids.h"
+#include "folder_chooser_win32.h"
 #include "history_texts_win32.h"
 #include "resource.h"
 
@@ -36,13 +37,13 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       diagnostics_(clock_, historyFolder_.parent_path() / L"tavrel.log"),
       historyFiles_(historyFolder_),
       // Without a folder there is nowhere to keep the minutes: the program runs without them.
-      core_(
-          CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
-                                 historyFolder_.empty() ? nullptr : &diagnostics_, &wake_, &quiet_},
-                    historyFolder_.empty() ? nullptr : &historyFiles_}),
+      core_(CoreRoles{
+          MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
+                       historyFolder_.empty() ? nullptr : &diagnostics_, &wake_, &quiet_},
+          historyFolder_.empty() ? nullptr : &historyFiles_, historyFolder_, ComputerHostName()}),
       alarmNotifier_(balloons_, core_.controller().alarmGate(),
                      core_.controller().alarmPreferences(), core_.controller().model(), false),
-      historyWindow_(historyFolder_, clock_) {
+      historyWindow_([this] { return Places(); }, clock_) {
     core_.AddListener(alarmNotifier_);
 }
 
@@ -120,6 +121,7 @@ void MonitorWindow::AddSystemMenuItems() {
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, IDM_ABOUTBOX, text);
     AppendMenuA(menu, MF_STRING, kHistoryMenuCommand, kHistoryMenuText);
+    AppendMenuA(menu, MF_STRING, kShareHistoryMenuCommand, kShareHistoryMenuText);
     startWithWindows_.AppendTo(menu, kStartWithWindowsMenuCommand);
     AppendMenuA(menu, MF_STRING, kBringToFrontMenuCommand, kBringToFrontText);
     RefreshSystemMenu();
@@ -165,6 +167,8 @@ void MonitorWindow::OnSysCommand(unsigned id) {
         ShowAbout();
     } else if ((id & 0xFFF0) == kHistoryMenuCommand) {
         OpenHistory();
+    } else if ((id & 0xFFF0) == kShareHistoryMenuCommand) {
+        ShareHistory();
     } else if ((id & 0xFFF0) == kStartWithWindowsMenuCommand) {
         ChooseStartWithWindows();
     } else if ((id & 0xFFF0) == kBringToFrontMenuCommand) {
@@ -205,12 +209,13 @@ void MonitorWindow::OnTrayMessage(int mouseMessage, int) {
 }
 
 void MonitorWindow::ShowTrayMenu() {
-    enum Item : UINT { kShow = 1, kHistory, kAbout, kStartWithWindows, kQuit, kAlarmItems };
+    enum Item : UINT { kShow = 1, kHistory, kShare, kAbout, kStartWithWindows, kQuit, kAlarmItems };
     const AlarmMenu alarmItems(kAlarmItems);
     HMENU menu = CreatePopupMenu();
     if (menu == nullptr) return;
     AppendMenuA(menu, MF_STRING, kShow, "&Show Tavrel");
     AppendMenuA(menu, MF_STRING, kHistory, kHistoryMenuText);
+    AppendMenuA(menu, MF_STRING, kShare, kShareHistoryMenuText);
     AppendMenuA(menu, MF_STRING, kAbout, "&About Tavrel...");
     alarmItems.AppendTo(menu, controller().alarmPreferences());
     startWithWindows_.AppendTo(menu, kStartWithWindows);
@@ -232,6 +237,9 @@ void MonitorWindow::ShowTrayMenu() {
         case kHistory:
             OpenHistory();
             break;
+        case kShare:
+            ShareHistory();
+            break;
         case kAbout:
             ShowAbout();
             break;
@@ -245,6 +253,21 @@ void MonitorWindow::ShowTrayMenu() {
             alarmItems.Choose(chosen, controller());  // or dismissed
             break;
     }
+}
+
+void MonitorWindow::ShareHistory() {
+    controller().Wake();
+    SharedHistory* sharing = core_.sharedHistory();
+    if (sharing == nullptr) return;
+    FolderChooserWin32 chooser(hwnd());
+    sharing->ChooseFolder(chooser, *this);
+    // An open History window shows the computers of the new folder at once.
+    if (historyWindow_.hwnd() != nullptr) historyWindow_.Open();
+}
+
+HistoryPlaces MonitorWindow::Places() {
+    const SharedHistory* sharing = core_.sharedHistory();
+    return sharing != nullptr ? sharing->Places() : HistoryPlaces{historyFolder_, {}, {}, {}};
 }
 
 void MonitorWindow::OnTaskbarCreated() {

@@ -33,6 +33,8 @@ constexpr UINT kTimerPeriodMs = kTickPeriodMs;
 // four bits stay clear as the system reserves them.
 constexpr UINT kHistoryMenuCommand = 0x0020;
 constexpr char kHistoryMenuText[] = "&History...";
+constexpr UINT kShareHistoryMenuCommand = 0x0050;
+constexpr char kShareHistoryMenuText[] = "Sha&re history...";
 
 // A second start asks the running window to show itself with this registered message.
 constexpr char kShowRunningMessage[] = "Tavrel.ShowRunningWindow";
@@ -99,6 +101,8 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void ShowTrayMenu();
     void ShowAbout();
     void OpenHistory() { historyWindow_.Open(); }
+    void ShareHistory();
+    HistoryPlaces Places();
     void OnSysCommand(unsigned id);
     void OnInitMenuPopup();
     void ChooseStartWithWindows();

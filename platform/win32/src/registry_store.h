@@ -10,7 +10,8 @@
 namespace tavrel {
 
 // Section S is the key HKEY_CURRENT_USER\Software\<company>\<application>\S; integers are
-// REG_DWORD values holding the signed 32 bits, texts REG_SZ values. Writes create missing keys;
+// REG_DWORD values holding the signed 32 bits, texts REG_SZ values, UTF-8 to the program and
+// UTF-16 in the registry (a text that is not UTF-8 is not written). Writes create missing keys;
 // reads create nothing. A value of another registry type, or a REG_DWORD whose data is not four
 // bytes long, reads as the default. A REG_SZ ends at its first NUL or at the end of its data,
 // whichever comes first, so an unterminated one reads safely.

@@ -4,6 +4,7 @@
 
 #include "handles_win32.h"
 
+#include <climits>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -17,6 +18,36 @@ struct RawValue {
     std::vector<BYTE> data;
 };
 
+// Texts are UTF-8 to the program and UTF-16 in the registry, as every other program reads
+// them; names are ASCII either way. False for bytes that are not UTF-8.
+bool ToUtf16(const std::string& text, std::wstring& wide) {
+    wide.clear();
+    if (text.empty()) return true;
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
+    const int size = static_cast<int>(text.size());
+    const int length =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+    if (length <= 0) return false;
+    wide.resize(static_cast<std::size_t>(length));
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0],
+                               length) == length;
+}
+
+std::string ToUtf8(const wchar_t* text, std::size_t count) {
+    if (count == 0 || count > static_cast<std::size_t>(INT_MAX)) return std::string();
+    const int size = static_cast<int>(count);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text, size, &out[0], length, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Name(const char* name) {
+    std::wstring wide;
+    ToUtf16(name, wide);
+    return wide;
+}
+
 // Reads a value's type and bytes: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key or the
 // value is missing, or another error when it is there but cannot be read.
 LONG QueryRaw(const std::string& path, const char* name, RawValue& value) {
@@ -26,12 +57,14 @@ LONG QueryRaw(const std::string& path, const char* name, RawValue& value) {
     // The value may grow between asking its size and reading it: try again a few times.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD size = 0;
-        const LONG asked = RegQueryValueExA(key.get(), name, nullptr, &value.type, nullptr, &size);
+        const std::wstring wideName = Name(name);
+        const LONG asked =
+            RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &value.type, nullptr, &size);
         if (asked != ERROR_SUCCESS) return asked;
-        value.data.assign(static_cast<std::size_t>(size) + 1, 0);
-        DWORD got = size + 1;
-        const LONG rc =
-            RegQueryValueExA(key.get(), name, nullptr, &value.type, value.data.data(), &got);
+        value.data.assign(static_cast<std::size_t>(size) + 2, 0);
+        DWORD got = size + 2;
+        const LONG rc = RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &value.type,
+                                         value.data.data(), &got);
         if (rc == ERROR_MORE_DATA) continue;
         if (rc != ERROR_SUCCESS) return rc;
         value.data.resize(got);
@@ -48,14 +81,14 @@ bool ReadRaw(const std::string& path, const char* name, RawValue& value) {
 bool WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
     win32::RegistryKey key;
     if (!key.Create(path)) return false;
-    return RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size) ==
-           ERROR_SUCCESS;
+    return RegSetValueExW(key.get(), Name(name).c_str(), 0, type, static_cast<const BYTE*>(data),
+                          size) == ERROR_SUCCESS;
 }
 
 bool DeleteRaw(const std::string& path, const char* name) {
     win32::RegistryKey key;
     if (!key.Create(path)) return false;
-    const LONG rc = RegDeleteValueA(key.get(), name);
+    const LONG rc = RegDeleteValueW(key.get(), Name(name).c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
@@ -67,14 +100,19 @@ struct Previous {
     RawValue value;
 };
 
+bool WriteText(const std::string& path, const char* name, const std::string& text) {
+    std::wstring wide;
+    if (!ToUtf16(text, wide) || wide.size() >= MAXDWORD / sizeof(wchar_t)) return false;
+    return WriteRaw(path, name, REG_SZ, wide.c_str(),
+                    static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+}
+
 bool WriteValue(const std::string& path, const StoreValue& v) {
     if (!v.isText) {
         const DWORD bits = static_cast<DWORD>(v.number);
         return WriteRaw(path, v.key.c_str(), REG_DWORD, &bits, sizeof bits);
     }
-    if (v.text.size() >= MAXDWORD) return false;
-    return WriteRaw(path, v.key.c_str(), REG_SZ, v.text.c_str(),
-                    static_cast<DWORD>(v.text.size() + 1));
+    return WriteText(path, v.key.c_str(), v.text);
 }
 
 }  // namespace
@@ -98,12 +136,12 @@ std::string RegistryStore::ReadString(const char* section, const char* key, cons
     RawValue value;
     if (!ReadRaw(applicationKey_ + "\\" + section, key, value)) return fallback;
     if (value.type != REG_SZ) return fallback;
-    if (value.data.empty()) return std::string();
-    const char* text = reinterpret_cast<const char*>(value.data.data());
-    const void* nul = std::memchr(text, '\0', value.data.size());
-    const std::size_t length =
-        nul != nullptr ? static_cast<const char*>(nul) - text : value.data.size();
-    return std::string(text, length);
+    // Up to the first NUL or the last whole character of the data.
+    const std::size_t count = value.data.size() / sizeof(wchar_t);
+    std::wstring text(count, L'\0');
+    if (count > 0) std::memcpy(&text[0], value.data.data(), count * sizeof(wchar_t));
+    const std::size_t nul = text.find(L'\0');
+    return ToUtf8(text.c_str(), nul == std::wstring::npos ? count : nul);
 }
 
 bool RegistryStore::WriteInt(const char* section, const char* key, std::int32_t value) {
@@ -114,9 +152,7 @@ bool RegistryStore::WriteInt(const char* section, const char* key, std::int32_t 
 
 bool RegistryStore::WriteString(const char* section, const char* key, const char* value) {
     if (!IsValidSectionName(section) || !IsValidKeyName(key) || value == nullptr) return false;
-    const std::size_t size = std::strlen(value) + 1;
-    if (size > MAXDWORD) return false;
-    return WriteRaw(applicationKey_ + "\\" + section, key, REG_SZ, value, static_cast<DWORD>(size));
+    return WriteText(applicationKey_ + "\\" + section, key, value);
 }
 
 bool RegistryStore::WriteBatch(const std::vector<StoreValue>& values) {

@@ -105,6 +105,23 @@ TEST_F(RegistryStoreTest, IntegersAreDwordsAndTextsAreStringsInTheSectionKey) {
     EXPECT_STREQ(text, "Painful");
 }
 
+TEST_F(RegistryStoreTest, TextsAreUtf8ToTheProgramAndUtf16InTheRegistry) {
+    const char* const path = "D:\\Zo\xC3\xAB\\\xE5\x90\x8C\xE6\xAD\xA5";  // D:\Zoë\同步
+    ASSERT_TRUE(store.WriteString("Main", "SharedFolder", path));
+    Key main = OpenSection("Main");
+    ASSERT_TRUE(main);
+    wchar_t wide[32] = {};
+    DWORD size = sizeof wide;
+    ASSERT_EQ(RegQueryValueExW(main.get(), L"SharedFolder", nullptr, nullptr,
+                               reinterpret_cast<BYTE*>(wide), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(wide, L"D:\\Zo\u00EB\\\u540C\u6B65");
+    PutRawWide("Main", L"Other", L"E:\\\u00C5r", 6 * sizeof(wchar_t));
+    EXPECT_EQ(store.ReadString("Main", "Other", nullptr), "E:\\\xC3\x85r");
+    EXPECT_FALSE(store.WriteString("Main", "Broken", "\xC3("))
+        << "bytes that are not UTF-8 are refused, not garbled";
+}
+
 TEST_F(RegistryStoreTest, ValuesOutliveTheStoreObject) {
     ASSERT_TRUE(store.WriteInt("Painful", "Decay", 7));
     ASSERT_TRUE(store.WriteString("Main", "Set", "Painful"));
