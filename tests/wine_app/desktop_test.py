@@ -21,9 +21,9 @@ ARGS = None
 QUIT = IDS["IDC_QUIT"]
 IDCANCEL, IDOK, WM_SYSCOMMAND = 2, 1, 0x112
 START_WITH_WINDOWS_COMMAND = 0x30
-# The tray menu: Show, History..., About..., Pause alarms, Bring the window to the front,
-# Start with Windows, Quit.
-TRAY_ITEMS, TRAY_START_WITH_WINDOWS = 7, 5
+# The tray menu: Show, History..., Share history..., About..., Pause alarms, Bring the window
+# to the front, Start with Windows, Quit.
+TRAY_ITEMS, TRAY_START_WITH_WINDOWS = 8, 6
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 APPROVED_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run"
@@ -163,7 +163,7 @@ class StartWithWindowsTest(unittest.TestCase):
 
 
 WM_DPICHANGED, IDM_ABOUTBOX, HISTORY_COMMAND = 0x2E0, 0x10, 0x20
-HISTORY_BUTTONS = range(2001, 2007)
+HISTORY_BUTTONS = [*range(2001, 2007), 2010]
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 
 

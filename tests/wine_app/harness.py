@@ -189,6 +189,11 @@ class Store:
                         "REG_DWORD", "/d", str(value & 0xFFFFFFFF), "/f"], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    def set_string(self, section, key, value):
+        subprocess.run(["wine", "reg", "add", f"{APP_KEY}\\{section}", "/v", key, "/t", "REG_SZ",
+                        "/d", value, "/f"], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
     def values(self, section):
         """The section's values: integers as signed 32-bit numbers, strings as str; {} if absent."""
         result = subprocess.run(["wine", "reg", "query", f"{APP_KEY}\\{section}"],

@@ -26,13 +26,15 @@ ARGS = None
 THRESHOLD, QUIT, TICKS, CLICKS, TOTAL_KEYS, TOTAL_DISTANCE = (
     IDS["IDC_THRESHOLD"], IDS["IDC_QUIT"], IDS["IDC_TICK_COUNT"], IDS["IDC_CLICKS"],
     IDS["IDC_TOTAL_KEYS"], IDS["IDC_TOTAL_DISTANCE"])
-IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE, HISTORY_COMMAND = 2, 0x112, 0xF020, 0x20
+IDOK, IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE = 1, 2, 0x112, 0xF020
+HISTORY_COMMAND, SHARE_COMMAND = 0x20, 0x50
 # The History window's controls.
 THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
+WEEK, COMPUTER_CHOICE, COMPUTERS = 2010, 2011, 2012
 HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
-# The tray menu: Show, History..., About..., Pause alarms, Bring the window to the front,
-# Start with Windows, Quit.
-TRAY_ITEMS, TRAY_HISTORY = 7, 1
+# The tray menu: Show, History..., Share history..., About..., Pause alarms, Bring the window
+# to the front, Start with Windows, Quit.
+TRAY_ITEMS, TRAY_HISTORY = 8, 1
 
 # The default inks of the plots.
 FRAME = (96, 96, 96)
@@ -44,6 +46,9 @@ MOVED = (78, 154, 6)
 DRAGGED = (160, 200, 110)
 ALARMS = (204, 0, 0)
 DATA_INKS = (PAIN, ALARM_SPAN, KEYS, CLICKS_INK, MOVED, DRAGGED, ALARMS)
+MOUSE_TIME = (0, 128, 128)
+KEYBOARD_TIME = (106, 61, 154)
+REFERENCE = (191, 90, 0)
 
 
 def save_for_docs(history, name):
@@ -78,6 +83,29 @@ def day_sums(lines, day):
                                        line.drag_px)):
                 sums[i] += value
     return sums
+
+
+def duration(minutes):
+    """Minutes as the window writes them: "45 min", "2 h", "6 h 52 min"."""
+    if minutes < 60:
+        return f"{minutes} min"
+    return f"{grouped(minutes // 60)} h" + (f" {minutes % 60} min" if minutes % 60 else "")
+
+
+def week_text(lines, first, last):
+    """The Week view's totals of these lines, as the window writes them."""
+    week = [l for l in lines if first.isoformat() <= l.minute[:10] <= last.isoformat()]
+
+    def minutes(kind):
+        return duration(len({l.minute for l in week if kind(l)}))
+    mouse = minutes(lambda l: l.clicks or l.double_clicks or l.move_px or l.drag_px)
+    keyboard = minutes(lambda l: l.keys)
+    active = minutes(lambda l: l.keys or l.clicks or l.double_clicks or l.move_px or l.drag_px)
+    sums = [sum(getattr(l, f) for l in week)
+            for f in ("keys", "clicks", "double_clicks", "move_px", "drag_px")]
+    return (f"Mouse {mouse}, keyboard {keyboard}, active {active} in the week\\n"
+            f"Keys {grouped(sums[0])}, clicks {grouped(sums[1])}, "
+            f"double-clicks {grouped(sums[2])}\\nMoved {grouped(sums[3])} px")
 
 
 def steps(start, end, size=10):
@@ -259,13 +287,15 @@ class HistoryTest(unittest.TestCase):
         self.assertEqual(range_text, f"{first.isoformat()} to {busy.isoformat()}")
         panels, colours = self.panel_colours(history)
         save_for_docs(history, "history-windows-30days.png")
-        self.assertEqual(len(panels), 4, f"panels of the 30-day view: {panels}")
+        self.assertEqual(len(panels), 5, f"panels of the 30-day view: {panels}")
         alarmed = any(line.alarm_ticks > 0 and first.isoformat() <= line.minute[:10] <=
                       busy.isoformat() for line in lines)
         self.assertGreater(colours[0][PAIN], 50, "the peak pain line")
         self.assertGreater(colours[1][KEYS], 100, "the keys per day")
         self.assertGreater(colours[2][MOVED], 100, "the distance per day")
         self.assertEqual(colours[3][ALARMS] > 0, alarmed, "alarm bars where the days had alarms")
+        self.assertGreater(colours[4][MOUSE_TIME], 50, "the weekly mouse hours")
+        self.assertGreater(colours[4][REFERENCE], 50, "the weekly reference")
 
     def test_system_menu_opens_one_history_window_that_takes_the_keyboard(self):
         self.start()
@@ -289,6 +319,99 @@ class HistoryTest(unittest.TestCase):
         history.ask("wait-visible 5000")
         self.probe.ask(f"click {QUIT}")
         self.assertEqual(self.app.wait(10), 0)
+
+    def test_share_history_into_a_folder_on_the_wine_drive_and_read_every_computers_week(self):
+        today = datetime.date.today()
+        months = [today.replace(day=1), (today.replace(day=1) - datetime.timedelta(days=1))]
+        drive_c = subprocess.run(["winepath", "-u", "C:\\"], stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL).stdout.decode().strip()
+        shared = os.path.join(drive_c, "TavrelShared")
+        shutil.rmtree(shared, ignore_errors=True)
+        desk = os.path.join(shared, "0123456789abcdef")
+        os.makedirs(desk)
+        os.makedirs(self.folder, exist_ok=True)
+        for month in months:
+            seed(self.folder, month, 7)
+            seed(desk, month, 5)
+        with open(os.path.join(desk, "computer.txt"), "w") as f:
+            f.write("desk\n")
+        # A sync engine's conflict copy beside the desk's file: never counted.
+        with open(os.path.join(desk, today.strftime("%Y-%m") + ".csv")) as f:
+            conflict = f.read().replace(",", ",9")
+        with open(os.path.join(desk, today.strftime("%Y-%m.sync-conflict-20260101-120000-"
+                                                    "ABCDEFG.csv")), "w") as f:
+            f.write(conflict)
+        Store().set_string("Main", "ComputerName", "wine-pc")
+        # The keys typed into the chooser must not raise an alarm, whose window takes the focus.
+        Store().set_dword("Good", "Threshold", 1000000)
+        self.start()
+
+        # "Share history..." and the desktop's folder chooser, a folder typed into it.
+        self.probe.ask(f"post-message {WM_SYSCOMMAND} {SHARE_COMMAND}")
+        chooser = wait_until(lambda: X._xdotool("search", "--onlyvisible", "--name",
+                                                "^Share the usage history in a folder$"),
+                             10, "the folder chooser")[0]
+        X._xdotool("windowfocus", chooser)
+        time.sleep(0.3)
+        self.x.type("C:\\TavrelShared")
+        time.sleep(0.5)  # Wine takes the keys in a while after X has them
+        self.x.key("Return")
+        # The chooser is a dialog of the window too: the box comes once it has gone.
+        wait_until(lambda: self.probe.ask("message").startswith("Tavrel now keeps a copy of "
+                                                                "this computer's usage history "
+                                                                "in C:\\TavrelShared"),
+                   10, "the box saying what was done")
+        self.probe.ask(f"answer {IDOK}")
+        stored = Store().values("Main")
+        self.assertEqual(stored["SharedFolder"], "C:\\TavrelShared")
+        own = os.path.join(shared, stored["ComputerId"])
+        wait_until(lambda: history_lines(own) and history_lines(own) == history_lines(self.folder),
+                   10, "this computer's copy in the shared folder")
+        with open(os.path.join(own, "computer.txt")) as f:
+            self.assertEqual(f.read(), "wine-pc\n")
+
+        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
+        history = self.history()
+        history.ask("wait-visible 5000")
+        self.wait_read(history)
+        history.ask(f"click {WEEK}")
+        time.sleep(0.2)
+        first = today - datetime.timedelta(days=6)
+        desk_lines = history_lines(desk)
+        # This computer's files grow while the test runs (its keys count): read until the
+        # window and the files agree.
+        for attempt in range(3):
+            range_text, totals = self.wait_read(history)
+            expected = week_text(history_lines(self.folder) + desk_lines, first, today)
+            if totals.startswith(expected) or attempt == 2:
+                break
+            history.ask(f"click {TODAY}")
+            time.sleep(0.2)
+        self.assertEqual(range_text, f"{first.strftime('%a')} {first.isoformat()} to "
+                                     f"{today.strftime('%a')} {today.isoformat()}")
+        self.assertTrue(totals.startswith(expected), f"{totals}\n{expected}")
+        computers = history.texts(COMPUTERS)[0]
+        last = desk_lines[-1].minute
+        self.assertTrue(computers.startswith("Computers: wine-pc (this one), last minute "),
+                        computers)
+        self.assertTrue(computers.endswith(f"; desk, last minute {last[:10]} {last[11:16]}"),
+                        computers)
+        panels, colours = self.panel_colours(history)
+        save_for_docs(history, "history-windows-week.png")
+        self.assertEqual(len(panels), 2, f"panels of the Week view: {panels}")
+        for i, ink in ((0, MOUSE_TIME), (0, KEYBOARD_TIME), (1, MOUSE_TIME), (0, REFERENCE),
+                       (1, REFERENCE)):
+            self.assertGreater(colours[i][ink], 50, f"ink {ink} in panel {i}")
+
+        # The desk alone, the third in the choice's list: All, this one, desk.
+        left, top, right, bottom = (int(v) for v in history.ask(f"rect {COMPUTER_CHOICE}").split())
+        X._xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
+        time.sleep(0.5)
+        self.x.key("Down", "Down", "Return")
+        wait_until(lambda: history.texts(COMPUTER_CHOICE)[0] == "desk", 5, "the desk chosen")
+        time.sleep(0.3)
+        _, totals = self.wait_read(history)
+        self.assertTrue(totals.startswith(week_text(desk_lines, first, today)), totals)
 
     def test_a_month_that_cannot_be_read_is_reported_until_it_can(self):
         today = datetime.date.today()

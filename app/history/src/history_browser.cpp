@@ -96,7 +96,10 @@ std::string HistoryBrowser::Heading() const {
             text = named(query_.date);
             break;
         case HistoryView::Week:
-            text = named(FirstDayOf(query_)) + " to " + named(query_.date);
+            // Short names: the heading shares its row with the buttons.
+            text = std::string(WeekdayName(FirstDayOf(query_)), 3) + " " +
+                   DateText(FirstDayOf(query_)) + " to " +
+                   std::string(WeekdayName(query_.date), 3) + " " + DateText(query_.date);
             break;
         case HistoryView::ThirtyDays:
             text = DateText(FirstDayOf(query_)) + " to " + DateText(query_.date);

@@ -96,7 +96,7 @@ TEST_F(BrowserTest, StepsByTheViewAndNeverPastToday) {
     EXPECT_EQ(b.view(), HistoryView::ThirtyDays);
     b.ShowView(HistoryView::Week);
     b.Step(-1);
-    EXPECT_EQ(b.Heading(), "Monday 2026-03-02 to Sunday 2026-03-08 (reading...)");
+    EXPECT_EQ(b.Heading(), "Mon 2026-03-02 to Sun 2026-03-08 (reading...)");
 }
 
 TEST_F(BrowserTest, TodayMovesWithTheClock) {

@@ -125,7 +125,9 @@ void AddBar(PlotScene& scene, const Panel& panel, double x0, double x1, double f
 void AddReference(PlotScene& scene, const Panel& panel, double value,
                   const std::vector<std::string>& names) {
     const double y = panel.Y(value);
-    scene.lines.push_back({{panel.area.left, y}, {panel.area.right, y}, Ink::Reference, 1.5, true});
+    // Inside the frame, which it would otherwise cut where it crosses.
+    scene.lines.push_back(
+        {{panel.area.left + 1, y}, {panel.area.right - 1, y}, Ink::Reference, 1.5, true});
     const double room = panel.area.right - panel.titleEnd - 2 * kLabelGap;
     for (const std::string& name : names) {
         if (EstimateTextWidth(name, kFontSize) > room) continue;

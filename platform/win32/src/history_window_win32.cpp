@@ -181,9 +181,11 @@ void HistoryWindow::Layout() {
     const int folderLeft = std::max<int>(x, client.right - margin - folderWidth);
     MoveWindow(GetDlgItem(hwnd_, kHistoryOpenFolderButton), folderLeft, margin, folderWidth,
                buttonHeight, TRUE);
-    x += Px(kGroupGap) - Px(kGap);
-    MoveWindow(GetDlgItem(hwnd_, kHistoryRangeText), x, margin + (buttonHeight - lineHeight_) / 2,
-               std::max(folderLeft - x - margin, 0), lineHeight_, TRUE);
+    // The heading on a row of its own: a week's is long, and a high DPI leaves the button row
+    // no room for it.
+    const int headingTop = margin + buttonHeight + Px(kGap);
+    MoveWindow(GetDlgItem(hwnd_, kHistoryRangeText), margin, headingTop,
+               std::max<int>(client.right - 2 * margin, 0), lineHeight_, TRUE);
 
     // The computers' row at the bottom while there is a choice of them: the choice, and two
     // lines of their names and last minutes beside it.
@@ -202,7 +204,7 @@ void HistoryWindow::Layout() {
     const int totalsTop = std::max<int>(bottom - totalsHeight, 0);
     MoveWindow(GetDlgItem(hwnd_, kHistoryTotalsText), margin, totalsTop,
                std::max<int>(client.right - 2 * margin, 0), totalsHeight, TRUE);
-    const int plotTop = margin + buttonHeight + margin;
+    const int plotTop = headingTop + lineHeight_ + Px(kGap);
     MoveWindow(plot_, margin, plotTop, std::max<int>(client.right - 2 * margin, 0),
                std::max(totalsTop - margin - plotTop, 0), TRUE);
     Rebuild();

@@ -49,8 +49,8 @@ class HistoryBrowser {
     const HistoryResult& shown() const { return shown_; }  // the last accepted
     bool canStepForward();
 
-    // "Thursday 2026-03-12", "Friday 2026-03-06 to Thursday 2026-03-12", "2026-02-11 to
-    // 2026-03-12", with " (reading...)" while reading.
+    // "Thursday 2026-03-12", "Fri 2026-03-06 to Thu 2026-03-12", "2026-02-11 to 2026-03-12",
+    // with " (reading...)" while reading.
     std::string Heading() const;
     // The day's totals, or the days' together; in metres too on a screen of `dpi`. Empty
     // while the figures are not there.
