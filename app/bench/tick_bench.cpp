@@ -39,6 +39,7 @@ class NullDesktop : public Clock, public ActivitySource, public MainWindow, publ
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
     void SetAlarmStatus(const char* text) override { benchmark::DoNotOptimize(text); }
+    void SetTodayUse(const char* text) override { benchmark::DoNotOptimize(text); }
     void Close() override {}
     void ShowMessage(const char*) override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }

@@ -9,8 +9,10 @@ namespace tavrel {
 namespace {
 
 // "Tavrel : n", and a word on counting where input is not all counted; below it, what holds
-// the alarm, until when it is paused and how long to rest.
-void FormatTip(char (&tip)[160], float pain, const CaptureStatus& status, const char* alarmLines) {
+// the alarm, until when it is paused and how long to rest; last, today's mouse and keyboard
+// time.
+void FormatTip(char (&tip)[160], float pain, const CaptureStatus& status, const char* alarmLines,
+               const char* today) {
     const char* note = status.health == CaptureHealth::NotCounting      ? "not counting"
                        : status.health == CaptureHealth::PartlyCounting ? "X11 programs only"
                                                                         : "";
@@ -20,10 +22,13 @@ void FormatTip(char (&tip)[160], float pain, const CaptureStatus& status, const 
     }
     const int value = static_cast<int>(TruncToInt32(pain));
     const char* between = alarmLines[0] != '\0' ? "\n" : "";
+    const char* beforeToday = today[0] != '\0' ? "\n" : "";
     if (note[0] == '\0') {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d%s%s", value, between, alarmLines);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d%s%s%s%s", value, between, alarmLines,
+                      beforeToday, today);
     } else {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)%s%s", value, note, between, alarmLines);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)%s%s%s%s", value, note, between, alarmLines,
+                      beforeToday, today);
     }
 }
 
@@ -67,7 +72,7 @@ void MonitorController::Start(std::int32_t screenWidth) {
 
     running_ = true;
     char tip[160];
-    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines());
+    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines(), todayUse_);
     pipeline_.alarm.SetTip(capture_.health == CaptureHealth::Counting ? "Tavrel" : tip);
     window_.SetCaptureNotice(capture_.reason);
     if (!timer_.Start()) window_.ShowMessage("Can't start Timer");
@@ -133,8 +138,15 @@ void MonitorController::OnTrayPointed() {
 
 void MonitorController::RefreshTip() {
     char tip[160];
-    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines());
+    FormatTip(tip, model_.pain, capture_, pipeline_.status.tipLines(), todayUse_);
     pipeline_.alarm.SetTip(tip);
+}
+
+void MonitorController::SetTodayUse(const char* text) {
+    if (std::strcmp(text, todayUse_) == 0) return;
+    std::snprintf(todayUse_, sizeof todayUse_, "%s", text);
+    window_.SetTodayUse(todayUse_);
+    if (running_) RefreshTip();
 }
 
 void MonitorController::OnPauseAlarms(PauseLength length) {

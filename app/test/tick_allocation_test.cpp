@@ -34,6 +34,7 @@ class CountingDesktop : public Clock, public ActivitySource, public MainWindow, 
     void SetDebugInfoCaption(const char*) override {}
     void SetCaptureNotice(const char*) override {}
     void SetAlarmStatus(const char*) override { ++effects; }
+    void SetTodayUse(const char*) override { ++effects; }
     void Close() override {}
     Answer AskYesNoCancel(const char*) override { return Answer::No; }
     void ShowMessage(const char*) override {

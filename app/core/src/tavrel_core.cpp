@@ -22,6 +22,15 @@ TavrelCore::TavrelCore(const CoreRoles& roles) : controller_(roles.monitor) {
     keepsHistory_ = controller_.AddListener(*historyRecorder_);
     // After the recorder: at the end of the session the last minute is written first.
     if (sharedHistory_) controller_.AddListener(*sharedHistory_);
+    if (!keepsHistory_) return;
+    todayUse_.emplace(*historyRecorder_, *roles.historyFiles, sharedHistory());
+    dailyLimit_.emplace(roles.monitor.store, controller_.alarmPreferences(), roles.monitor.quiet,
+                        roles.notifier);
+    todayUse_->OnChange([this] {
+        controller_.SetTodayUse(todayUse_->text());
+        dailyLimit_->Check(todayUse_->day(), todayUse_->mouseMinutes());
+    });
+    controller_.AddListener(*todayUse_);
 }
 
 }  // namespace tavrel

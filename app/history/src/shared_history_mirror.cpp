@@ -1,6 +1,11 @@
 #include "tavrel/shared_history_mirror.h"
 
+#include "tavrel/directory_history_files.h"
+#include "tavrel/shared_history_folder.h"
+
 #include <condition_variable>
+#include <system_error>
+#include <vector>
 #include <mutex>
 #include <thread>
 #include <utility>
@@ -17,8 +22,28 @@ struct SharedHistoryMirror::Shared {
     SharedTarget target;
     std::uint64_t asked = 0, done = 0;  // copies asked for, and the number of the last one done
     SharedFolderState state = SharedFolderState::Off;
+    LocalDate day{0, 0, 0};  // whose minutes on the others are read; none yet
+    DayMinutes othersDay;
+    std::uint64_t othersRead = 0;  // counts the readings
     bool stop = false, ended = false;
 };
+
+namespace {
+
+DayMinutes ReadOthersDay(const SharedTarget& target, const LocalDate& day) {
+    DayMinutes others;
+    others.Start(day);
+    std::vector<SharedComputer> computers;
+    std::error_code error;
+    if (!FindSharedComputers(target.folder, target.computerId, computers, error)) return others;
+    for (const SharedComputer& computer : computers) {
+        DirectoryHistoryFiles files(computer.folder);
+        AddDayMinutes(files, others);
+    }
+    return others;
+}
+
+}  // namespace
 
 SharedHistoryMirror::SharedHistoryMirror(std::filesystem::path local, WakeTarget* wake,
                                          std::chrono::milliseconds retry)
@@ -63,6 +88,23 @@ SharedFolderState SharedHistoryMirror::state() const {
     return shared_->state;
 }
 
+void SharedHistoryMirror::SetDay(const LocalDate& day) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (day == shared_->day) return;
+    shared_->day = day;
+    if (target_.folder.empty()) return;
+    ++shared_->asked;
+    shared_->changed.notify_all();
+}
+
+bool SharedHistoryMirror::TakeOthersDay(std::uint64_t& seen, DayMinutes& day) const {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    if (shared_->othersRead == seen) return false;
+    seen = shared_->othersRead;
+    day = shared_->othersDay;
+    return true;
+}
+
 void SharedHistoryMirror::Run(std::shared_ptr<Shared> shared) {
     SharedCopyMemo memo;
     SharedTarget copiedTo;
@@ -81,13 +123,21 @@ void SharedHistoryMirror::Run(std::shared_ptr<Shared> shared) {
         if (shared->stop) break;
         const std::uint64_t asked = shared->asked;
         const SharedTarget target = shared->target;
+        const LocalDate day = shared->day;
         lock.unlock();
         if (!(target == copiedTo)) {
             memo = SharedCopyMemo();
             copiedTo = target;
         }
         const SharedFolderState state = CopyHistory(shared->local, target, memo);
+        const bool readDay = !target.folder.empty() && IsValidDate(day);
+        DayMinutes others;
+        if (readDay) others = ReadOthersDay(target, day);
         lock.lock();
+        if (readDay) {
+            shared->othersDay = others;
+            ++shared->othersRead;
+        }
         shared->done = asked;
         const bool news = state != shared->state;
         shared->state = state;

@@ -62,6 +62,8 @@ class ReadoutDisplay {
     // What holds the alarm, until when alarms are paused, how long to rest; empty when
     // there is nothing to say.
     virtual void SetAlarmStatus(const char* text) = 0;
+    // Today's mouse and keyboard time: "Today: mouse 2 h 15 min, keyboard 1 h 40 min".
+    virtual void SetTodayUse(const char* text) = 0;
 
   protected:
     ~ReadoutDisplay() = default;

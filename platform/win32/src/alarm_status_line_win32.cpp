@@ -5,24 +5,23 @@
 namespace tavrel::win32 {
 
 namespace {
-// In dialog units, below the template's 285: two lines of the dialog's 8-point face.
-constexpr int kTop = 283, kHeight = 18, kMargin = 4, kLeft = 7, kWidth = 198;
-constexpr int kControlId = 1099;
+// In dialog units.
+constexpr int kMargin = 4, kLeft = 7, kWidth = 198;
 }  // namespace
 
 void AlarmStatusLine::Create(HWND dialog) {
-    RECT place{kLeft, kTop, kLeft + kWidth, kTop + kHeight};
+    RECT place{kLeft, place_.top, kLeft + kWidth, place_.top + place_.height};
     MapDialogRect(dialog, &place);
     line_ = CreateWindowExA(
         0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, place.left, place.top,
         place.right - place.left, place.bottom - place.top, dialog,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kControlId)),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(place_.controlId)),
         reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE)), nullptr);
     if (line_ == nullptr) return;
     SendMessageA(line_, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
 
     // The window grows by what the line needs below the client area.
-    RECT bottom{0, 0, 0, kTop + kHeight + kMargin};
+    RECT bottom{0, 0, 0, place_.top + place_.height + kMargin};
     MapDialogRect(dialog, &bottom);
     RECT client, window;
     GetClientRect(dialog, &client);

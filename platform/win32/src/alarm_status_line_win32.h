@@ -1,7 +1,8 @@
 // The line below the main window's controls that says what holds the alarm, until when alarms
-// are paused and how long to rest. Made at run time, so that the dialog template, which both
-// releases share with its checks, stays as it is; the window is made tall enough for two lines
-// of it, empty while there is nothing to say.
+// are paused and how long to rest; and, below it, the line of today's mouse and keyboard time.
+// Made at run time, so that the dialog template, which both releases share with its checks,
+// stays as it is; the window is made tall enough for each, empty while there is nothing to
+// say.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +11,21 @@ namespace tavrel::win32 {
 
 class AlarmStatusLine {
   public:
+    // Where a line goes, in dialog units below the template's 285, and its control's id.
+    struct Place {
+        int top, height, controlId;
+    };
+    static constexpr Place kAlarmStatus{283, 18, 1099};  // two lines of the 8-point face
+    static constexpr Place kTodayUse{301, 9, 1098};
+
+    explicit AlarmStatusLine(Place place = kAlarmStatus) : place_(place) {}
+
     // At WM_INITDIALOG, before the dialog's layout is taken for its DPI.
     void Create(HWND dialog);
     void Set(const char* text);
 
   private:
+    Place place_;
     HWND line_ = nullptr;
 };
 

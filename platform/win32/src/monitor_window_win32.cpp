@@ -37,10 +37,11 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       diagnostics_(clock_, historyFolder_.parent_path() / L"tavrel.log"),
       historyFiles_(historyFolder_),
       // Without a folder there is nowhere to keep the minutes: the program runs without them.
-      core_(CoreRoles{
-          MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
-                       historyFolder_.empty() ? nullptr : &diagnostics_, &wake_, &quiet_},
-          historyFolder_.empty() ? nullptr : &historyFiles_, historyFolder_, ComputerHostName()}),
+      core_(
+          CoreRoles{MonitorRoles{*this, timer_, *this, *this, clock_, source_, store,
+                                 historyFolder_.empty() ? nullptr : &diagnostics_, &wake_, &quiet_},
+                    historyFolder_.empty() ? nullptr : &historyFiles_, historyFolder_,
+                    ComputerHostName(), &balloons_}),
       alarmNotifier_(balloons_, core_.controller().alarmGate(),
                      core_.controller().alarmPreferences(), core_.controller().model(), false),
       historyWindow_([this] { return Places(); }, clock_) {
@@ -81,6 +82,7 @@ BOOL MonitorWindow::OnInitDialog() {
     DialogBase::OnInitDialog();
     SetPropA(hwnd(), kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     alarmStatus_.Create(hwnd());
+    todayUse_.Create(hwnd());
     AddSystemMenuItems();
     LoadIcons();
     controller().Start(PainScreenWidth());

@@ -74,6 +74,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char*) override {}  // the tip says it; the layout is fixed
     void SetAlarmStatus(const char* text) override { alarmStatus_.Set(text); }
+    void SetTodayUse(const char* text) override { todayUse_.Set(text); }
     void Close() override { DialogBase::OnOK(); }
     void ShowMessage(const char* text) override;
     Answer AskYesNoCancel(const char* text) override;
@@ -131,6 +132,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     NotifyIcon trayIcon_;
     BalloonNotifier balloons_{trayIcon_};
     AlarmStatusLine alarmStatus_;
+    AlarmStatusLine todayUse_{AlarmStatusLine::kTodayUse};
     DesktopQuietWin32 quiet_{*this};
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;

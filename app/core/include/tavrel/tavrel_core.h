@@ -1,19 +1,22 @@
 // The whole program's behaviour wired once for every shell: the controller with its tick and
-// listeners, the usage history's writer and recorder listening after them, and the copy of the
-// history into a shared folder. A shell builds its roles, hands them over, and forwards its
-// events to controller().
+// listeners, the usage history's writer and recorder listening after them, the copy of the
+// history into a shared folder, today's mouse and keyboard time and its daily limit. A shell
+// builds its roles, hands them over, and forwards its events to controller().
 #pragma once
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
+#include "tavrel/alarm_notifier.h"
+#include "tavrel/daily_mouse_limit.h"
 #include "tavrel/history_files.h"
 #include "tavrel/history_recorder.h"
 #include "tavrel/history_writer.h"
 #include "tavrel/monitor_controller.h"
 #include "tavrel/sample.h"
 #include "tavrel/shared_history.h"
+#include "tavrel/today_use.h"
 
 namespace tavrel {
 
@@ -25,6 +28,8 @@ struct CoreRoles {
     std::filesystem::path historyFolder = {};
     // The computer's name as the system knows it: what the shared folder calls it by default.
     std::string hostName = {};
+    // Where the daily mouse limit is told; none: nowhere.
+    DesktopNotifier* notifier = nullptr;
 };
 
 class TavrelCore {
@@ -42,6 +47,9 @@ class TavrelCore {
     bool keepsHistory() const { return keepsHistory_; }
     // The sharing of the history; null where no history folder was named.
     SharedHistory* sharedHistory() { return sharedHistory_ ? &*sharedHistory_ : nullptr; }
+    // Today's time and its limit; null where no history is kept.
+    const TodayUse* todayUse() const { return todayUse_ ? &*todayUse_ : nullptr; }
+    DailyMouseLimit* dailyMouseLimit() { return dailyLimit_ ? &*dailyLimit_ : nullptr; }
 
   private:
     // The local files, telling the copy into the shared folder when they grew.
@@ -65,6 +73,8 @@ class TavrelCore {
     std::optional<CopiedFiles> historyFiles_;
     std::optional<HistoryWriter> historyWriter_;
     std::optional<HistoryRecorder> historyRecorder_;
+    std::optional<TodayUse> todayUse_;
+    std::optional<DailyMouseLimit> dailyLimit_;
     MonitorController controller_;
     bool keepsHistory_ = false;
 };

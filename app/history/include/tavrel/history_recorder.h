@@ -31,6 +31,11 @@ class HistoryRecorder final : public SampleListener {
     void SetLog(DiagnosticsLog* log) { log_ = log; }
 
     void OnSample(const Sample& sample) override;
+    // The minute open now, as it would be written; false before the first sample.
+    bool CurrentMinute(MinuteRecord& record) const {
+        if (open_) record = Summary();
+        return open_;
+    }
     // Nothing waits to be written and the open minute, quiet so far, would be left out.
     bool Settled() const override;
     // Writes the open minute and whatever waits. At Quit a failure is told (those minutes are

@@ -53,6 +53,11 @@ class SharedHistory final : public SampleListener {
     SharedFolderState state() const { return mirror_.state(); }
     // The local files grew: the new minutes are copied.
     void LocalFilesGrew() { mirror_.Poke(); }
+    // The other computers' minutes of a day, read after each copy (see SharedHistoryMirror).
+    void SetDay(const LocalDate& day) { mirror_.SetDay(day); }
+    bool TakeOthersDay(std::uint64_t& seen, DayMinutes& day) const {
+        return mirror_.TakeOthersDay(seen, day);
+    }
 
     // Tells a failure to write to the folder once, until a copy succeeds again.
     void OnSample(const Sample& sample) override;

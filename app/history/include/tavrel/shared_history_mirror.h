@@ -1,12 +1,14 @@
 // Copies this computer's history into the shared folder on a thread of its own, so that a
 // shared folder on a drive that hangs never holds up the tick. It copies when told that the
-// local files grew, and again every minute while the folder cannot be written.
+// local files grew, and again every minute while the folder cannot be written; after each copy
+// it reads the day's minutes of the other computers there.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
 #include <memory>
 
+#include "tavrel/day_minutes.h"
 #include "tavrel/shared_history_copy.h"
 #include "tavrel/wake_latch.h"
 
@@ -32,6 +34,11 @@ class SharedHistoryMirror {
     bool Flush(std::chrono::milliseconds limit);
     // How the last copy went; Off before the first and while nothing is shared.
     SharedFolderState state() const;
+    // The day whose minutes on the other computers are read; a new day is read at once.
+    void SetDay(const LocalDate& day);
+    // Those minutes, when a reading newer than `seen` (0 at first) is there: true and `day`
+    // and `seen` set.
+    bool TakeOthersDay(std::uint64_t& seen, DayMinutes& day) const;
     const SharedTarget& target() const { return target_; }
 
   private:

@@ -206,6 +206,10 @@ void MonitorWindow::Build() {
     alarmStatus_->setWordWrap(true);
     alarmStatus_->setTextFormat(Qt::PlainText);
     alarmStatus_->hide();
+    todayUse_ = new QLabel(this);
+    todayUse_->setObjectName(QStringLiteral("todayUse"));
+    todayUse_->setTextFormat(Qt::PlainText);
+    todayUse_->hide();
 
     const DialogUnits units = DialogUnits::Fit(*this, boxes);
     units.Place(boxes);
@@ -213,6 +217,7 @@ void MonitorWindow::Build() {
     const QRect textRect = units.Rect(7, kHeightUnits - 2, kWidthUnits - 14, 8);
     notice_->setGeometry(textRect);
     alarmStatus_->setGeometry(textRect);
+    todayUse_->setGeometry(textRect);
     textTop_ = textRect.y();
     setFixedSize(baseSize_);
 
@@ -356,10 +361,18 @@ void MonitorWindow::SetAlarmStatus(const char* text) {
     emit changed();
 }
 
+void MonitorWindow::SetTodayUse(const char* text) {
+    const QString now = QString::fromUtf8(text != nullptr ? text : "");
+    if (now == todayUse_->text()) return;
+    todayUse_->setText(now);
+    FitToTexts();
+    emit changed();
+}
+
 void MonitorWindow::FitToTexts() {
     int y = textTop_;
     int bottom = baseSize_.height();
-    for (QLabel* label : {alarmStatus_, notice_}) {
+    for (QLabel* label : {todayUse_, alarmStatus_, notice_}) {
         const bool show = !label->text().isEmpty();
         label->setVisible(show);
         if (!show) continue;

@@ -46,6 +46,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     void SetDebugInfoCaption(const char* text) override;
     void SetCaptureNotice(const char* text) override;
     void SetAlarmStatus(const char* text) override;
+    void SetTodayUse(const char* text) override;
     void Close() override;
 
     // SettingsView
@@ -58,6 +59,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     QLabel* readout(int index) const { return readouts_[index]; }
     QLabel* notice() const { return notice_; }
     QLabel* alarmStatus() const { return alarmStatus_; }
+    QLabel* todayUse() const { return todayUse_; }
     QPushButton* saveButton() const { return save_; }
     QPushButton* quitButton() const { return quit_; }
     QPushButton* debugButton() const { return debug_; }
@@ -104,6 +106,7 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     QRadioButton* normal_ = nullptr;
     QLabel* notice_ = nullptr;
     QLabel* alarmStatus_ = nullptr;
+    QLabel* todayUse_ = nullptr;
     QSize baseSize_;
     int textTop_ = 0;
     bool quitting_ = false;

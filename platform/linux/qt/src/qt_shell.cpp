@@ -67,9 +67,11 @@ QtShell::QtShell(SessionKind session)
           [this] { ShareHistory(); },
       }),
       quiet_([this] { controller().OnDesktopQuietChanged(); }),
+      limitNotifications_([this] { controller().OnTrayActivated(); }),
       core_(CoreRoles{MonitorRoles{window_, timer_, window_, tray_, clock_, source_, store_,
                                    &diagnostics_, &wake_, &quiet_},
-                      &historyFiles_, historyFolder_, QSysInfo::machineHostName().toStdString()}),
+                      &historyFiles_, historyFolder_, QSysInfo::machineHostName().toStdString(),
+                      &limitNotifications_}),
       notifications_([this] { controller().OnTrayActivated(); }),
       sessionEnd_([this] {
           controller().OnSessionEnd();

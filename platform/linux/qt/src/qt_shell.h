@@ -60,6 +60,7 @@ class QtShell {
     HistoryWindow history_;
     TrayIconQt tray_;
     DesktopQuietLinux quiet_;
+    DesktopNotifications limitNotifications_;  // the daily mouse limit's, apart from the alarm's
     // Built from the roles above; they outlive it.
     TavrelCore core_;
     DesktopNotifications notifications_;

@@ -85,6 +85,8 @@ void TestDump::Write() {
                                {"visible", window_.notice()->isVisible()}}},
         {"alarmStatus", QJsonObject{{"text", window_.alarmStatus()->text()},
                                     {"visible", window_.alarmStatus()->isVisible()}}},
+        {"todayUse", QJsonObject{{"text", window_.todayUse()->text()},
+                                 {"visible", window_.todayUse()->isVisible()}}},
         {"save", Button(*window_.saveButton())},
         {"quit", Button(*window_.quitButton())},
         {"debugInfo", Button(*window_.debugButton())},

@@ -25,6 +25,7 @@ class FakeMainWindow final : public MainWindow {
     std::string debugCaption = "Show Debugging &Info";
     std::string captureNotice;
     std::string alarmStatus;
+    std::string todayUse;
     std::vector<std::string> messages;
     std::vector<std::string> questions;
     std::deque<Answer> answers;       // given in order; Cancel once they run out
@@ -52,6 +53,7 @@ class FakeMainWindow final : public MainWindow {
     void SetDebugInfoCaption(const char* text) override { debugCaption = text; }
     void SetCaptureNotice(const char* text) override { captureNotice = text; }
     void SetAlarmStatus(const char* text) override { alarmStatus = text; }
+    void SetTodayUse(const char* text) override { todayUse = text; }
     void Close() override { closed = true; }
     void ShowMessage(const char* text) override {
         messages.emplace_back(text);

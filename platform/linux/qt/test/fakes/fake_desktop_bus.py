@@ -63,7 +63,8 @@ class Notifications(dbus.service.Object):
     @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, timeout):
         self.last_id += 1
-        record(self.log, {"call": "Notify", "id": self.last_id, "body": str(body)})
+        record(self.log, {"call": "Notify", "id": self.last_id, "summary": str(summary),
+                          "body": str(body)})
         return self.last_id
 
     @dbus.service.method(NOTIFICATIONS, in_signature="u")
