@@ -30,7 +30,8 @@ IDOK, IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE = 1, 2, 0x112, 0xF020
 HISTORY_COMMAND, SHARE_COMMAND = 0x20, 0x50
 # The History window's controls.
 THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
-WEEK, COMPUTER_CHOICE, COMPUTERS = 2010, 2011, 2012
+WEEK, COMPUTER_CHOICE, COMPUTERS, MOUSE_LIMIT = 2010, 2011, 2012, 2013
+TODAY_USE = 1098  # the main window's line of today's time
 HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
 # The tray menu: Show, History..., Share history..., About..., Pause alarms, Bring the window
 # to the front, Start with Windows, Quit.
@@ -412,6 +413,19 @@ class HistoryTest(unittest.TestCase):
         time.sleep(0.3)
         _, totals = self.wait_read(history)
         self.assertTrue(totals.startswith(week_text(desk_lines, first, today)), totals)
+
+        # The daily mouse limit, chosen here: none, 1 h, 2 h...
+        self.assertEqual(history.texts(MOUSE_LIMIT)[0], "No daily mouse limit")
+        left, top, right, bottom = (int(v) for v in history.ask(f"rect {MOUSE_LIMIT}").split())
+        X._xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
+        time.sleep(0.5)
+        self.x.key("Down", "Down", "Return")
+        wait_until(lambda: Store().values("Main").get("DailyMouseLimit") == 120, 5,
+                   "the limit stored")
+        self.assertEqual(history.texts(MOUSE_LIMIT)[0], "Mouse limit 2 h a day")
+        # Today's time in the main window: hours of it in the seeded files.
+        self.assertRegex(self.probe.texts(TODAY_USE)[0],
+                         r"^Today: mouse \d+ h( \d+ min)?, keyboard \d+ h( \d+ min)?$")
 
     def test_a_month_that_cannot_be_read_is_reported_until_it_can(self):
         today = datetime.date.today()

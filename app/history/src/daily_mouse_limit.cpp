@@ -20,6 +20,22 @@ std::string DayText(const LocalDate& date) {
 
 }  // namespace
 
+std::vector<int> MouseLimitChoices(int current) {
+    std::vector<int> choices{0};
+    for (int hours = 1; hours <= 8; ++hours) choices.push_back(hours * 60);
+    if (current > 0 && std::find(choices.begin(), choices.end(), current) == choices.end()) {
+        choices.insert(std::upper_bound(choices.begin(), choices.end(), current), current);
+    }
+    return choices;
+}
+
+std::string MouseLimitText(int minutes) {
+    if (minutes <= 0) return "No daily mouse limit";
+    char time[24];
+    FormatDayTime(minutes, time);
+    return std::string("Mouse limit ") + time + " a day";
+}
+
 DailyMouseLimit::DailyMouseLimit(SettingsStore& store, const AlarmPreferences& preferences,
                                  DesktopQuiet* desktop, DesktopNotifier* notifier)
     : store_(store), preferences_(preferences), desktop_(desktop), notifier_(notifier) {

@@ -52,14 +52,15 @@ void AddDayMinutes(HistoryFiles& files, DayMinutes& day) {
     std::string text;
     const HistoryMonth month = MonthOf(day.date);
     if (!files.ReadTail(month, kDayTail, text)) return;
-    // A tail whose first whole line is already of the day may have cut some of it off.
+    // A tail whose first whole line is already of the day, or of a later one (a clock set
+    // back), may have cut some of the day off.
     const std::size_t first = text.find('\n');
     MinuteRecord r;
     if (text.size() >= kDayTail && first != std::string::npos) {
         const std::size_t second = text.find('\n', first + 1);
         if (second != std::string::npos &&
             ParseMinuteLine(std::string_view(text).substr(first + 1, second - first - 1), r) &&
-            r.minute.date == day.date && !files.Read(month, text)) {
+            DayNumber(r.minute.date) >= DayNumber(day.date) && !files.Read(month, text)) {
             return;
         }
     }

@@ -3,8 +3,10 @@
 // nothing counted twice from the engines' own files.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 
+#include "tavrel/day_minutes.h"
 #include "tavrel/directory_history_files.h"
 #include "tavrel/history_query.h"
 #include "tavrel/shared_history_folder.h"
@@ -116,6 +118,34 @@ TEST_F(SharedReadTest, AMissingSharedFolderLeavesThisComputersHistoryAndSaysWhy)
     EXPECT_EQ(all.sharedProblem, "Can't read the shared folder " + places.shared.u8string() +
                                      ": the folder is not there. This computer's history is "
                                      "shown alone.");
+}
+
+TEST(DayMinutesTest, ADaysLinesCountWhereverTheyAreInABigMonthFile) {
+    const fs::path folder = fs::temp_directory_path() / "tavrel-day-minutes";
+    fs::remove_all(folder);
+    // Four hours a day, keys in the even minutes and the mouse in the odd: 330 KB in all, and
+    // the days after the 10th written as well (a clock set back, or made-up files).
+    std::string text(kHistoryHeader);
+    for (int day = 1; day <= 31; ++day) {
+        for (int m = 8 * 60; m < 12 * 60; ++m) {
+            char line[80];
+            std::snprintf(line, sizeof line, "2026-12-%02dT%02d:%02d+01:00,%d,0,0,%d,0,1,0,100\n",
+                          day, m / 60, m % 60, m % 2 == 0 ? 3 : 0, m % 2 == 0 ? 0 : 40);
+            text += line;
+        }
+    }
+    Put(folder / "2026-12.csv", text);
+    DirectoryHistoryFiles files(folder);
+    for (const int day : {10, 31}) {
+        SCOPED_TRACE(day);
+        DayMinutes minutes;
+        minutes.Start({2026, 12, day});
+        AddDayMinutes(files, minutes);
+        EXPECT_EQ(minutes.active.count(), 240u);
+        EXPECT_EQ(minutes.keyboard.count(), 120u);
+        EXPECT_EQ(minutes.mouse.count(), 120u);
+    }
+    fs::remove_all(folder);
 }
 
 TEST(ComputerNameTest, OneLineOfPrintableTextCutAtACharacter) {

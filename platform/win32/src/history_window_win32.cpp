@@ -31,6 +31,7 @@ constexpr double kClientWidth = 820;
 constexpr double kClientHeight = 620;
 constexpr double kChoiceWidth = 200;  // the computers' choice
 constexpr double kChoiceListHeight = 200;
+constexpr double kLimitWidth = 190;  // the daily mouse limit's choice
 
 struct ButtonSpec {
     int id;
@@ -88,6 +89,7 @@ void HistoryWindow::Open() {
     }
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);
+    ShowLimit();
     Request(browser_.Open());
 }
 
@@ -153,6 +155,7 @@ void HistoryWindow::CreateControls() {
         make(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHistoryComputerChoice),
         SW_HIDE);
     ShowWindow(make(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, kHistoryComputersText), SW_HIDE);
+    make(L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kHistoryMouseLimitChoice);
 }
 
 // Moved to a monitor of another DPI: the same layout in the new units (WM_SIZE lays it out).
@@ -184,8 +187,11 @@ void HistoryWindow::Layout() {
     // The heading on a row of its own: a week's is long, and a high DPI leaves the button row
     // no room for it.
     const int headingTop = margin + buttonHeight + Px(kGap);
+    const int limitLeft = std::max<int>(client.right - margin - Px(kLimitWidth), margin);
+    MoveWindow(GetDlgItem(hwnd_, kHistoryMouseLimitChoice), limitLeft, headingTop - Px(2),
+               Px(kLimitWidth), Px(kChoiceListHeight), TRUE);
     MoveWindow(GetDlgItem(hwnd_, kHistoryRangeText), margin, headingTop,
-               std::max<int>(client.right - 2 * margin, 0), lineHeight_, TRUE);
+               std::max<int>(limitLeft - Px(kGap) - margin, 0), lineHeight_, TRUE);
 
     // The computers' row at the bottom while there is a choice of them: the choice, and two
     // lines of their names and last minutes beside it.
@@ -204,7 +210,7 @@ void HistoryWindow::Layout() {
     const int totalsTop = std::max<int>(bottom - totalsHeight, 0);
     MoveWindow(GetDlgItem(hwnd_, kHistoryTotalsText), margin, totalsTop,
                std::max<int>(client.right - 2 * margin, 0), totalsHeight, TRUE);
-    const int plotTop = headingTop + lineHeight_ + Px(kGap);
+    const int plotTop = headingTop + std::max(lineHeight_, Px(22)) + Px(kGap);
     MoveWindow(plot_, margin, plotTop, std::max<int>(client.right - 2 * margin, 0),
                std::max(totalsTop - margin - plotTop, 0), TRUE);
     Rebuild();
@@ -246,6 +252,9 @@ LRESULT HistoryWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kHistoryMouseLimitChoice) {
+                ChooseLimit();
+            }
             if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kHistoryComputerChoice) {
                 const auto index = static_cast<std::size_t>(
                     SendDlgItemMessageW(hwnd_, kHistoryComputerChoice, CB_GETCURSEL, 0, 0));
@@ -356,6 +365,30 @@ void HistoryWindow::ShowComputers() {
         ShowWindow(GetDlgItem(hwnd_, kHistoryComputersText), shown ? SW_SHOW : SW_HIDE);
         Layout();
     }
+}
+
+void HistoryWindow::ShowLimit() {
+    HWND choice = GetDlgItem(hwnd_, kHistoryMouseLimitChoice);
+    ShowWindow(choice, limit_ != nullptr ? SW_SHOW : SW_HIDE);
+    if (limit_ == nullptr) return;
+    SendMessageW(choice, CB_RESETCONTENT, 0, 0);
+    limitChoices_ = MouseLimitChoices(limit_->minutes());
+    for (const int minutes : limitChoices_) {
+        const std::wstring text = Widen(MouseLimitText(minutes));
+        SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    const auto at = std::find(limitChoices_.begin(), limitChoices_.end(), limit_->minutes());
+    SendMessageW(choice, CB_SETCURSEL, at - limitChoices_.begin(), 0);
+}
+
+void HistoryWindow::ChooseLimit() {
+    const auto index = static_cast<std::size_t>(
+        SendDlgItemMessageW(hwnd_, kHistoryMouseLimitChoice, CB_GETCURSEL, 0, 0));
+    if (limit_ == nullptr || index >= limitChoices_.size()) return;
+    if (!limit_->Set(limitChoices_[index])) {
+        MessageBoxA(hwnd_, kWriteFailedText, "Tavrel History", MB_OK | MB_ICONWARNING);
+    }
+    ShowLimit();  // as stored
 }
 
 void HistoryWindow::ShowTexts() {

@@ -12,6 +12,7 @@
 
 #include "handles_win32.h"
 #include "history_loader_win32.h"
+#include "tavrel/daily_mouse_limit.h"
 #include "tavrel/history_browser.h"
 
 namespace tavrel::win32 {
@@ -33,6 +34,7 @@ enum HistoryControl : int {
     kHistoryWeekButton = 2010,
     kHistoryComputerChoice = 2011,
     kHistoryComputersText = 2012,
+    kHistoryMouseLimitChoice = 2013,
 };
 
 class HistoryWindow {
@@ -47,6 +49,8 @@ class HistoryWindow {
     // read afresh, so that the minutes written since show.
     void Open();
     HWND hwnd() const { return hwnd_; }
+    // The daily mouse limit the window offers to set (null: none); it outlives the window.
+    void SetMouseLimit(DailyMouseLimit* limit) { limit_ = limit; }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -70,6 +74,8 @@ class HistoryWindow {
     void Rebuild();
     void ShowTexts();
     void ShowComputers();
+    void ShowLimit();
+    void ChooseLimit();
     void OpenFolder();
     int Px(double units) const;
 
@@ -86,6 +92,8 @@ class HistoryWindow {
     int lineHeight_ = 16;  // of the window's font, in pixels
     PlotScene scene_;
     std::vector<std::string> choiceIds_;  // the computer of each entry of the choice
+    DailyMouseLimit* limit_ = nullptr;
+    std::vector<int> limitChoices_;  // the minutes of each entry of the limit's choice
 };
 
 }  // namespace tavrel::win32

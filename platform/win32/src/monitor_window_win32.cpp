@@ -46,6 +46,7 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
                      core_.controller().alarmPreferences(), core_.controller().model(), false),
       historyWindow_([this] { return Places(); }, clock_) {
     core_.AddListener(alarmNotifier_);
+    historyWindow_.SetMouseLimit(core_.dailyMouseLimit());
 }
 
 DialogBase::MessageTable MonitorWindow::GetMessageTable() const {

@@ -3,6 +3,9 @@
 // that hold the alarm (a pause, a fullscreen program, Do Not Disturb, a call).
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "tavrel/alarm_notifier.h"
 #include "tavrel/alarm_preferences.h"
 #include "tavrel/history_calendar.h"
@@ -16,6 +19,11 @@ namespace tavrel {
 constexpr char kDailyMouseLimitKey[] = "DailyMouseLimit";
 constexpr char kDailyLimitToldKey[] = "DailyMouseLimitTold";
 constexpr int kMaxDailyMouseLimit = 24 * 60;
+
+// The limits a History window offers, in minutes (0: none), with `current` among them; and
+// each one's text: "No daily mouse limit", "Mouse limit 4 h a day".
+std::vector<int> MouseLimitChoices(int current);
+std::string MouseLimitText(int minutes);
 
 class DailyMouseLimit {
   public:

@@ -73,6 +73,15 @@ void HistoryWindow::Build() {
     QFont bold = heading_->font();
     bold.setBold(true);
     heading_->setFont(bold);
+    limitChoice_ = new QComboBox(this);
+    limitChoice_->setObjectName(QStringLiteral("mouseLimit"));
+    limitChoice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    limitChoice_->hide();  // until there is a limit to set
+    connect(limitChoice_, QOverload<int>::of(&QComboBox::activated), this,
+            &HistoryWindow::ChooseLimit);
+    auto* headingRow = new QHBoxLayout;
+    headingRow->addWidget(heading_, 1);
+    headingRow->addWidget(limitChoice_);
     plot_ = new PlotView(this);
     plot_->SetBuilder([this](PlotSize size) { return browser_.Scene(size); });
     totals_ = new QLabel(this);
@@ -90,7 +99,7 @@ void HistoryWindow::Build() {
 
     auto* column = new QVBoxLayout(this);
     column->addLayout(row);
-    column->addWidget(heading_);
+    column->addLayout(headingRow);
     column->addWidget(plot_, 1);
     column->addWidget(totals_);
     column->addWidget(computers_);
@@ -98,6 +107,7 @@ void HistoryWindow::Build() {
 }
 
 void HistoryWindow::Open() {
+    UpdateLimitChoice();
     show();
     raise();
     activateWindow();
@@ -140,6 +150,26 @@ void HistoryWindow::UpdateComputerChoice() {
     const int selected = choice_->findData(QString::fromStdString(browser_.computer()));
     choice_->setCurrentIndex(selected < 0 ? 0 : selected);
     choice_->setVisible(computers.size() > 1 || !browser_.computer().empty());
+}
+
+void HistoryWindow::UpdateLimitChoice() {
+    limitChoice_->setVisible(limit_ != nullptr);
+    if (limit_ == nullptr) return;
+    const QSignalBlocker block(limitChoice_);
+    limitChoice_->clear();
+    for (const int minutes : MouseLimitChoices(limit_->minutes())) {
+        limitChoice_->addItem(QString::fromStdString(MouseLimitText(minutes)), minutes);
+    }
+    limitChoice_->setCurrentIndex(limitChoice_->findData(limit_->minutes()));
+}
+
+void HistoryWindow::ChooseLimit(int index) {
+    if (limit_ == nullptr) return;
+    if (!limit_->Set(limitChoice_->itemData(index).toInt())) {
+        QMessageBox::warning(this, windowTitle(), QString::fromLatin1(kWriteFailedText));
+    }
+    UpdateLimitChoice();  // as stored
+    emit changed();
 }
 
 void HistoryWindow::UpdateControls() {

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "history_loader.h"
+#include "tavrel/daily_mouse_limit.h"
 #include "tavrel/history_browser.h"
 
 class QComboBox;
@@ -41,6 +42,8 @@ class HistoryWindow final : public QWidget {
 
     // Shows the window in front and reads the files again; the first time at today's day.
     void Open();
+    // The daily mouse limit the window offers to set (null: none); it outlives the window.
+    void SetMouseLimit(DailyMouseLimit* limit) { limit_ = limit; }
     // Distances counted at a fixed resolution (the input service's 1000 an inch of hand
     // travel) rather than in the screen's pixels; 0: the screen's own.
     void SetCountsPerInch(double countsPerInch) { countsPerInch_ = countsPerInch; }
@@ -52,6 +55,7 @@ class HistoryWindow final : public QWidget {
     const QLabel& totals() const { return *totals_; }
     const QLabel& computers() const { return *computers_; }
     QComboBox* computerChoice() const { return choice_; }
+    QComboBox* limitChoice() const { return limitChoice_; }
     QPushButton* button(HistoryButton which) const { return buttons_[which]; }
 
   signals:
@@ -71,6 +75,8 @@ class HistoryWindow final : public QWidget {
     void OpenFolder();
     void UpdateControls();
     void UpdateComputerChoice();
+    void UpdateLimitChoice();
+    void ChooseLimit(int index);
 
     std::function<HistoryPlaces()> places_;
     HistoryLoader loader_;
@@ -81,6 +87,8 @@ class HistoryWindow final : public QWidget {
     QLabel* totals_ = nullptr;
     QLabel* computers_ = nullptr;
     QComboBox* choice_ = nullptr;
+    QComboBox* limitChoice_ = nullptr;
+    DailyMouseLimit* limit_ = nullptr;
     QPushButton* buttons_[kHistoryButtonCount] = {};
 };
 

@@ -88,6 +88,7 @@ QtShell::QtShell(SessionKind session)
     if (!core_.AddListener(*alarmNotifier_)) {
         std::fprintf(stderr, "tavrel: no alarm notifications\n");
     }
+    history_.SetMouseLimit(core_.dailyMouseLimit());
     window_.AddMenuEntry(QStringLiteral("&History..."), [this] { OpenHistory(); });
     window_.AddMenuEntry(QStringLiteral("Sha&re history..."), [this] { ShareHistory(); });
     trayAlarmMenu_ = std::make_unique<AlarmMenu>(AlarmActions(), &tray_);

@@ -298,6 +298,16 @@ class HistoryTest(unittest.TestCase):
         self.assertGreater(shot.count(adding, MOUSE_TIME), 500, "mouse hours adding up")
         for panel in (per_day, adding):
             self.assertGreater(shot.count(panel, REFERENCE, 40), 50, "the reference line")
+
+        # The daily mouse limit, set here: none, then 1 h, 2 h...
+        self.assertEqual(state["mouseLimit"]["text"], "No daily mouse limit")
+        x, y, w, h = state["mouseLimit"]["rect"]
+        xdotool("mousemove", x + w // 2, y + h // 2, "click", 1)
+        time.sleep(0.4)
+        xdotool("key", "Home", "Down", "Down", "Return")
+        self.wait_history(p, lambda s: s["mouseLimit"]["text"] == "Mouse limit 2 h a day",
+                          "the limit chosen")
+        self.assertEqual(p.config()["Main"]["DailyMouseLimit"], "120")
         self.click(state, "day")
         state = self.shows(p, "day", busy)
 
