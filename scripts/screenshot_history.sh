@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the History windows' screenshots in docs/: each program's History window over a
-# generated month (tools/history/make_sample_history.py), at the busiest day of the last week
-# and in its 30-day view, as the end-to-end tests open them. Needs the linux and win64 builds.
+# generated month (tools/history/make_sample_history.py), at the busiest day of the last week,
+# in its Week view (on Windows with a second computer in a shared folder) and in its 30-day
+# view, as the end-to-end tests open them. Needs the linux and win64 builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -20,8 +21,10 @@ export TAVREL_SAVE_HISTORY_SHOTS="$shots"
     trap tavrel_wine_stop EXIT
     tavrel_display_start
     tavrel_prefix_new "$shots/prefix"
-    ctest --test-dir build/win64 -R wine_app_history_window_from_the_tray_menu --output-on-failure
+    ctest --test-dir build/win64 -R 'wine_app_(history_window_from_the_tray_menu|share_history)' \
+        --output-on-failure
 )
-for f in history-linux.png history-linux-30days.png history-windows.png history-windows-30days.png; do
+for f in history-linux.png history-linux-week.png history-linux-30days.png history-windows.png \
+    history-windows-week.png history-windows-30days.png; do
     [ -f "$shots/$f" ] && cp "$shots/$f" "$root/docs/$f" && echo "screenshot: docs/$f"
 done

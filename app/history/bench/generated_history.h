@@ -20,12 +20,15 @@ struct GeneratedYear {
     std::int64_t lines = 0;
 };
 
-inline GeneratedYear GenerateYear(const std::string& name, Use use) {
+// In `folder`, or a scratch folder named after `name`; each seed another computer's year.
+inline GeneratedYear GenerateYear(const std::string& name, Use use, std::uint32_t seed = 12345,
+                                  std::filesystem::path folder = {}) {
     GeneratedYear year;
-    year.folder = std::filesystem::temp_directory_path() / ("tavrel-history-bench-" + name);
+    year.folder = !folder.empty()
+                      ? folder
+                      : std::filesystem::temp_directory_path() / ("tavrel-history-bench-" + name);
     std::filesystem::remove_all(year.folder);
     DirectoryHistoryFiles files(year.folder);
-    std::uint32_t seed = 12345;
     const auto next = [&seed](std::uint32_t range) {
         seed = seed * 1664525u + 1013904223u;
         return static_cast<std::int32_t>((seed >> 8) % range);
