@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "fake_history_files.h"
+#include "within.h"
 #include "tavrel/directory_history_files.h"
 #include "tavrel/shared_history_folder.h"
 #include "tavrel/testing/fake_roles.h"
@@ -105,15 +106,6 @@ std::string Slurp(const fs::path& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
-}
-
-// The copy runs on a thread of its own: the test waits for it as a user would.
-bool Within(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 TEST_F(TavrelCoreTest, TheHistoryGoesToTheSharedFolderToldOnceWhileItCannot) {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "fake_history_files.h"
+#include "within.h"
 #include "tavrel/directory_history_files.h"
 #include "tavrel/tavrel_core.h"
 #include "tavrel/testing/fake_desktop.h"
@@ -112,15 +113,6 @@ TEST_F(TodayTest, TheDailyMouseLimitIsToldOnceADayAndWaitsForTheQuietTimeToEnd) 
         EXPECT_TRUE(core.dailyMouseLimit()->Set(0));
         EXPECT_EQ(store.data.ReadInt("Main", "DailyMouseLimit", -1), 0);
     }
-}
-
-// The copy runs on a thread of its own: the test waits for it as a user would.
-bool Within(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 TEST_F(TodayTest, AnotherComputersMinutesCountAndOneUsedOnBothCountsOnce) {

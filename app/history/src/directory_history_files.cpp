@@ -1,6 +1,7 @@
 #include "tavrel/directory_history_files.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <system_error>
 #include <utility>
@@ -56,16 +57,7 @@ std::size_t DirectoryHistoryFiles::Append(const HistoryMonth& month, std::string
 }
 
 bool DirectoryHistoryFiles::Read(const HistoryMonth& month, std::string& text) {
-    text.clear();
-    const fs::path path = folder_ / MonthFileName(month);
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    std::filebuf file;
-    if (error || file.open(path, std::ios::in | std::ios::binary) == nullptr) return false;
-    text.resize(static_cast<std::size_t>(size));
-    const auto got = file.sgetn(text.data(), static_cast<std::streamsize>(size));
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return true;
+    return ReadTail(month, SIZE_MAX, text);
 }
 
 bool DirectoryHistoryFiles::ReadTail(const HistoryMonth& month, std::size_t bytes,

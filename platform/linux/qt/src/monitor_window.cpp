@@ -354,17 +354,17 @@ void MonitorWindow::SetCaptureNotice(const char* text) {
 }
 
 void MonitorWindow::SetAlarmStatus(const char* text) {
-    const QString now = QString::fromUtf8(text != nullptr ? text : "");
-    if (now == alarmStatus_->text()) return;
-    alarmStatus_->setText(now);
-    FitToTexts();
-    emit changed();
+    SetLine(*alarmStatus_, text);
 }
 
 void MonitorWindow::SetTodayUse(const char* text) {
+    SetLine(*todayUse_, text);
+}
+
+void MonitorWindow::SetLine(QLabel& line, const char* text) {
     const QString now = QString::fromUtf8(text != nullptr ? text : "");
-    if (now == todayUse_->text()) return;
-    todayUse_->setText(now);
+    if (now == line.text()) return;
+    line.setText(now);
     FitToTexts();
     emit changed();
 }

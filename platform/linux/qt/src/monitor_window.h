@@ -95,6 +95,8 @@ class MonitorWindow final : public QDialog, public MainWindow, public SettingsVi
     // Below the controls: what holds the alarm and how long to rest, then what is not
     // counted; the window grows to show them whole.
     void FitToTexts();
+    // One of the lines of text below the controls: shown while it has something to say.
+    void SetLine(QLabel& line, const char* text);
 
     std::array<QLineEdit*, kSettingCount> fields_{};
     std::array<QLabel*, kReadoutCount> readouts_{};

@@ -33,10 +33,11 @@ def screen_size():
     return int(out[0]), int(out[1])
 
 
-def tray_icon_centre():
-    """Where the program's icon sits in the tray host: its embedded window's centre."""
+def tray_icon_centre(env=None):
+    """Where the program's icon sits in the tray host: its embedded window's centre. `env`:
+    the environment naming another display."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], check=True, capture_output=True,
-                          text=True).stdout
+                          text=True, env=env).stdout
     for line in tree.splitlines():
         m = re.search(r'"tavrel": \("tavrel" "tavrel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
                       r'\+(-?\d+)\+(-?\d+)', line)

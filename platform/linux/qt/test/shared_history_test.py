@@ -16,7 +16,6 @@ import datetime
 import glob
 import json
 import os
-import re
 import shutil
 import signal
 import subprocess
@@ -25,8 +24,10 @@ import tempfile
 import time
 import unittest
 
+from app_test import tray_icon_centre
+from desktop import wait_until
 from harness import Program, run_tests
-from syncthing import Syncthing, wait_until
+from syncthing import Syncthing
 
 BINARY = None
 
@@ -68,15 +69,7 @@ class Display:
                                   text=True).stdout.split())
 
     def tray_icon_centre(self):
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env(), check=True,
-                              capture_output=True, text=True).stdout
-        for line in tree.splitlines():
-            m = re.search(r'"tavrel": \("tavrel" "tavrel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
-                          r'\+(-?\d+)\+(-?\d+)', line)
-            if m and int(m.group(1)) < 64:
-                w, h, x, y = (int(g) for g in m.groups())
-                return x + w // 2, y + h // 2
-        raise AssertionError("no tray icon of the program on " + self.name)
+        return tray_icon_centre(self.env())
 
     def close(self):
         for process in reversed(self.processes):

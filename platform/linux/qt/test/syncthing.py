@@ -140,14 +140,3 @@ class Syncthing:
     def remove(self):
         self.stop()
         shutil.rmtree(self.home, ignore_errors=True)
-
-
-def wait_until(condition, timeout, what):
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
-        time.sleep(0.2)
