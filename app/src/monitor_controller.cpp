@@ -146,7 +146,7 @@ void MonitorController::SetTodayUse(const char* text) {
     if (std::strcmp(text, todayUse_) == 0) return;
     std::snprintf(todayUse_, sizeof todayUse_, "%s", text);
     window_.SetTodayUse(todayUse_);
-    if (running_) RefreshTip();
+    // The tip takes it when it is next pointed at, as it takes the pain.
 }
 
 void MonitorController::OnPauseAlarms(PauseLength length) {

@@ -109,7 +109,8 @@ class MonitorController {
     // The desktop told of a change (Do Not Disturb, a program's inhibitor): an alarm under
     // way asks it again at the next tick.
     void OnDesktopQuietChanged() { pipeline_.gate.DesktopChanged(); }
-    // Today's mouse and keyboard time changed: for the window and, below the pain, the tip.
+    // Today's mouse and keyboard time changed: for the window now, and below the pain in the
+    // tip when it is next pointed at.
     void SetTodayUse(const char* text);
     // A settings field lost the focus holding this text.
     void OnFieldCommitted(SettingId field, const char* text) {
