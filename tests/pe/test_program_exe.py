@@ -7,8 +7,9 @@ from peimage import FILE_DLL, MACHINE_I386, PEImage
 
 SUBSYSTEM_WINDOWS_GUI = 2
 # Shipped with every Windows; no MinGW runtime DLL may be needed beside the program.
+# ole32 for the folder chooser of "Share history...".
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "advapi32.dll",
-               "msvcrt.dll", "comctl32.dll"}
+               "msvcrt.dll", "comctl32.dll", "ole32.dll"}
 
 
 class ProgramExeTest(unittest.TestCase):
