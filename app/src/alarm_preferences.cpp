@@ -56,7 +56,7 @@ bool ParsePauseEnd(const char* text, std::int64_t& epochMs) {
     return back.day == t.day && back.month == t.month;
 }
 
-void FormatPauseEnd(std::int64_t epochMs, char (&text)[24]) {
+void FormatPauseEnd(std::int64_t epochMs, char (&text)[40]) {
     const SystemTime t = UtcOfEpochMs(epochMs);
     std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", t.year % 10000u,
                   static_cast<unsigned>(t.month), static_cast<unsigned>(t.day),
@@ -105,7 +105,7 @@ void AlarmPreferences::Pause(PauseLength length) {
         }
     }
     SetPauseEnd(end);
-    char text[24];
+    char text[40];
     FormatPauseEnd(end, text);
     Write(kPausedUntilKey, text);
 }

@@ -8,6 +8,9 @@ namespace tavrel {
 
 namespace {
 
+// The characters of a tip that every notification area shows: Windows' 128 with its end.
+constexpr std::size_t kTipLength = 127;
+
 // "Tavrel : n", and a word on counting where input is not all counted; below it, what holds
 // the alarm, until when it is paused and how long to rest; last, today's mouse and keyboard
 // time.
@@ -21,14 +24,27 @@ void FormatTip(char (&tip)[160], float pain, const CaptureStatus& status, const 
         note = status.brief;
     }
     const int value = static_cast<int>(TruncToInt32(pain));
-    const char* between = alarmLines[0] != '\0' ? "\n" : "";
-    const char* beforeToday = today[0] != '\0' ? "\n" : "";
     if (note[0] == '\0') {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d%s%s%s%s", value, between, alarmLines,
-                      beforeToday, today);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d", value);
     } else {
-        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)%s%s%s%s", value, note, between, alarmLines,
-                      beforeToday, today);
+        std::snprintf(tip, sizeof tip, "Tavrel : %d (%s)", value, note);
+    }
+    // Whole lines only, and no more than the smallest notification area shows: a line that
+    // would be cut off is left out.
+    std::size_t length = std::strlen(tip);
+    for (const char* lines : {alarmLines, today}) {
+        for (const char* line = lines; *line != '\0';) {
+            const char* end = std::strchr(line, '\n');
+            const std::size_t more =
+                end != nullptr ? static_cast<std::size_t>(end - line) : std::strlen(line);
+            if (more > 0 && length + 1 + more <= kTipLength) {
+                tip[length++] = '\n';
+                std::memcpy(tip + length, line, more);
+                length += more;
+                tip[length] = '\0';
+            }
+            line += more + (end != nullptr ? 1 : 0);
+        }
     }
 }
 

@@ -90,6 +90,28 @@ TEST_F(QuietAlarmTest, EachQuietTimeHoldsTheAlarmAndSaysWhyAndTheAlarmComesWhenI
     }
 }
 
+TEST_F(QuietAlarmTest, TheTipKeepsWholeLinesWithinWhatEveryNotificationAreaShows) {
+    source.status.health = CaptureHealth::PartlyCounting;
+    source.status.brief = "X11 programs only: another session is in front";  // 46 characters
+    quiet.busy = QuietReason::KeptAwake;
+    Start();
+    controller->model().decay = 0.0f;
+    Tick(30);
+    controller->OnTrayPointed();
+    // The first line and why the alarm is held fit in Windows' 127 characters; the third
+    // line would not, and is left out whole rather than cut.
+    EXPECT_EQ(tray.tip,
+              "Tavrel : 300 (X11 programs only: another session is in front)\n"
+              "Alarm held: a call, a video or a slide show");
+    controller->model().decay = 0.1f;
+    controller->model().pain = 60000.0f;
+    for (int i = 0; i < 20; ++i) Tick(0);
+    controller->OnTrayPointed();
+    EXPECT_EQ(tray.tip,
+              "Tavrel : 59910 (X11 programs only: another session is in front)\n"
+              "Alarm held: a call, a video or a slide show\nRest 9 min 59 s");
+}
+
 TEST_F(QuietAlarmTest, WithoutAnAlarmTheDesktopIsNeverAsked) {
     Start();
     for (int i = 0; i < 100; ++i) Tick(i % 10 == 0 ? 1 : 0);

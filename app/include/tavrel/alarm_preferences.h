@@ -17,7 +17,7 @@ enum class PauseLength { ThirtyMinutes, OneHour, UntilTomorrow };
 
 // The stored form of a pause's end: UTC, "2026-12-08T14:30:00Z". False for anything else.
 bool ParsePauseEnd(const char* text, std::int64_t& epochMs);
-void FormatPauseEnd(std::int64_t epochMs, char (&text)[24]);
+void FormatPauseEnd(std::int64_t epochMs, char (&text)[40]);
 
 class AlarmPreferences {
   public:
