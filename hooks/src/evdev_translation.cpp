@@ -7,6 +7,13 @@ namespace {
 using namespace evdev;
 
 constexpr std::uint8_t kCountedButtons = 0x7;  // left, right, middle
+// Past this a frame's relative sum is dropped anyway; stopping there keeps it far from
+// overflowing however many events the frame holds.
+constexpr std::int64_t kRelativeCap = std::int64_t{1} << 40;
+
+void AddRelative(std::int64_t& sum, std::int32_t value) {
+    if (sum > -kRelativeCap && sum < kRelativeCap) sum += value;
+}
 
 bool IsKey(std::uint16_t code) {
     return (code > 0 && code < 0x100) || (code >= KeyOk && code < BtnTriggerHappy);
@@ -90,8 +97,8 @@ void EvdevTranslator::Translate(EvdevDevice& device, const EvdevEvent& event) {
             Key(device, event);
             break;
         case EvRel:
-            if (event.code == RelX) s.relX += event.value;
-            if (event.code == RelY) s.relY += event.value;
+            if (event.code == RelX) AddRelative(s.relX, event.value);
+            if (event.code == RelY) AddRelative(s.relY, event.value);
             break;  // the wheels count nothing
         case EvAbs:
             if (event.code == AbsX) s.absX = event.value;
@@ -158,11 +165,13 @@ void EvdevTranslator::SetHeld(EvdevDevice& device, std::uint8_t buttonsHeld) {
 }
 
 void EvdevTranslator::AddDistance(double pixels) {
-    if (!counting_) return;
+    // Also NaN: a comparison that is false lets nothing through.
+    if (!counting_ || !(pixels >= 0 && pixels <= kMaxFrameCounts)) return;
+    const auto units = static_cast<FixedDistance>(pixels * kDistanceUnitsPerCount + 0.5);
     if (countedHeld_ > 0) {
-        totals_.dragDistance += pixels;
+        totals_.dragDistance += units;
     } else {
-        totals_.moveDistance += pixels;
+        totals_.moveDistance += units;
     }
 }
 
@@ -171,7 +180,7 @@ void EvdevTranslator::EndFrame(EvdevDevice& device) {
     const EvdevDeviceInfo& info = device.info;
     if ((s.relX != 0 || s.relY != 0) && info.relativeScale > 0) {
         // One frame is one move: (300, 400) is 500 counts, not 700.
-        const double dx = s.relX, dy = s.relY;
+        const auto dx = static_cast<double>(s.relX), dy = static_cast<double>(s.relY);
         AddDistance(__builtin_sqrt(dx * dx + dy * dy) * info.relativeScale);
     }
     s.relX = s.relY = 0;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "tavrel/evdev_translation.h"
@@ -71,12 +72,25 @@ EvdevDeviceInfo Tablet(std::int32_t unitsPerMm) {
     return info;
 }
 
+// The totals in counts.
+struct Counted {
+    double moveDistance, dragDistance;
+    std::int64_t clicks, doubleClicks, keys;
+};
+
 struct Case {
     const char* name;
     EvdevDeviceInfo device;
     std::vector<EvdevEvent> events;
-    EvdevTotals expected;
+    Counted expected;
 };
+
+double Move(const EvdevTranslator& t) {
+    return DistanceCounts(t.Totals().moveDistance);
+}
+double Drag(const EvdevTranslator& t) {
+    return DistanceCounts(t.Totals().dragDistance);
+}
 
 void RunCases(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
@@ -85,8 +99,8 @@ void RunCases(const std::vector<Case>& cases) {
         EvdevDevice device{c.device, {}};
         for (const EvdevEvent& e : c.events) translator.Translate(device, e);
         const EvdevTotals& t = translator.Totals();
-        EXPECT_NEAR(t.moveDistance, c.expected.moveDistance, 1e-9);
-        EXPECT_NEAR(t.dragDistance, c.expected.dragDistance, 1e-9);
+        EXPECT_NEAR(Move(translator), c.expected.moveDistance, 1e-4);
+        EXPECT_NEAR(Drag(translator), c.expected.dragDistance, 1e-4);
         EXPECT_EQ(t.clicks, c.expected.clicks);
         EXPECT_EQ(t.doubleClicks, c.expected.doubleClicks);
         EXPECT_EQ(t.keys, c.expected.keys);
@@ -246,6 +260,66 @@ TEST(EvdevTranslationTest, AbsoluteStrokesGoThroughTheResolution) {
     });
 }
 
+TEST(EvdevTranslationTest, AHostileDeviceCannotOverflowOrSpoilTheCounts) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    std::vector<EvdevEvent> floods;
+    for (int i = 0; i < 4; ++i) floods.push_back(Rel(RelX, kMax));
+    floods.push_back(Syn());
+    RunCases({
+        {"ten inches in one frame still count",
+         Mouse(),
+         {Rel(RelX, 6000), Rel(RelY, 8000), Syn()},
+         {10000, 0, 0, 0, 0}},
+        {"a frame beyond ten inches is dropped whole",
+         Mouse(),
+         {Rel(RelX, 6000), Rel(RelY, 8001), Syn(), Rel(RelX, 3), Rel(RelY, 4), Syn()},
+         {5, 0, 0, 0, 0}},
+        {"a frame of 2 x INT32_MAX",
+         Mouse(),
+         {Rel(RelX, kMax), Rel(RelX, kMax), Syn()},
+         {0, 0, 0, 0, 0}},
+        {"sums that would overflow 32 bits, then 64", Mouse(), floods, {0, 0, 0, 0, 0}},
+        {"a jump across a pad of absurd resolution",
+         Touchpad(1),
+         {Key(BtnTouch, 1), Key(BtnToolFinger, 1), Abs(AbsX, kMin), Abs(AbsY, kMin), Syn(),
+          Abs(AbsX, kMax), Abs(AbsY, kMax), Syn(), Abs(AbsX, kMax - 127), Syn()},
+         {5000, 0, 0, 0, 0}},
+    });
+    // The whole int32 range of both axes, many times: nothing, and later moves count in full.
+    EvdevTranslator translator;
+    EvdevDevice pad{Touchpad(1), {}};
+    EvdevDevice mouse{Mouse(), {}};
+    for (const auto& e : {Key(BtnTouch, 1), Key(BtnToolFinger, 1)}) translator.Translate(pad, e);
+    for (int i = 0; i < 100000; ++i) {
+        const std::int32_t at = i % 2 ? kMax : kMin;
+        for (const auto& e : {Abs(AbsX, at), Abs(AbsY, at), Syn()}) translator.Translate(pad, e);
+    }
+    for (const auto& e : {Rel(RelX, kMax), Rel(RelY, kMax), Syn()}) translator.Translate(mouse, e);
+    EXPECT_EQ(Move(translator), 0);
+    for (int i = 0; i < 1000; ++i) {
+        for (const auto& e : {Rel(RelX, 3), Rel(RelY, 4), Syn()}) translator.Translate(mouse, e);
+    }
+    EXPECT_EQ(Move(translator), 5000);
+}
+
+TEST(EvdevTranslationTest, SmallMovesAreNotLostInALargeTotal) {
+    EvdevTranslator translator;
+    EvdevDevice mouse{Mouse(), {}};
+    // A hundred million counts already: a double would still hold 5 exactly, but sums of
+    // fractions drift; the fixed point keeps every frame's own rounding and nothing else.
+    for (int i = 0; i < 10000; ++i) {
+        for (const auto& e : {Rel(RelX, 6000), Rel(RelY, 8000), Syn()})
+            translator.Translate(mouse, e);
+    }
+    const FixedDistance before = translator.Totals().moveDistance;
+    for (int i = 0; i < 1000; ++i) {
+        for (const auto& e : {Rel(RelX, 1), Rel(RelY, 1), Syn()}) translator.Translate(mouse, e);
+    }
+    EXPECT_NEAR(DistanceCounts(translator.Totals().moveDistance - before), 1000 * std::sqrt(2.0),
+                1000 / kDistanceUnitsPerCount);
+}
+
 TEST(EvdevTranslationTest, NothingCountsWhileOffButStateIsKept) {
     EvdevTranslator translator;
     EvdevDevice mouse{Mouse(), {}};
@@ -257,8 +331,8 @@ TEST(EvdevTranslationTest, NothingCountsWhileOffButStateIsKept) {
     for (const auto& e : {Rel(RelX, 3), Rel(RelY, 4), Syn(), Btn(BtnLeft, KeyRelease), Syn()})
         translator.Translate(mouse, e);
     EXPECT_EQ(translator.Totals().keys, 0);
-    EXPECT_EQ(translator.Totals().moveDistance, 0);
-    EXPECT_EQ(translator.Totals().dragDistance, 5);
+    EXPECT_EQ(Move(translator), 0);
+    EXPECT_EQ(Drag(translator), 5);
     EXPECT_EQ(translator.Totals().clicks, 1);
 }
 
@@ -268,7 +342,7 @@ TEST(EvdevTranslationTest, ADeviceGoneOrResyncedReleasesItsButtons) {
     translator.Translate(a, Btn(BtnLeft, KeyPress));
     translator.Forget(a);  // unplugged with the button down
     for (const auto& e : {Rel(RelX, 5), Syn()}) translator.Translate(b, e);
-    EXPECT_EQ(translator.Totals().moveDistance, 5);
+    EXPECT_EQ(Move(translator), 5);
 
     translator.Translate(b, Btn(BtnRight, KeyPress));
     translator.Translate(b, Dropped());
@@ -276,8 +350,8 @@ TEST(EvdevTranslationTest, ADeviceGoneOrResyncedReleasesItsButtons) {
     translator.Translate(b, Syn());
     translator.Resync(b, 0, false, false);  // the release was among the lost events
     for (const auto& e : {Rel(RelX, 5), Syn()}) translator.Translate(b, e);
-    EXPECT_EQ(translator.Totals().moveDistance, 10);
-    EXPECT_EQ(translator.Totals().dragDistance, 0);
+    EXPECT_EQ(Move(translator), 10);
+    EXPECT_EQ(Drag(translator), 0);
     EXPECT_FALSE(b.state.needsResync);
 }
 

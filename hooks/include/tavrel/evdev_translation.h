@@ -46,20 +46,39 @@ struct EvdevEvent {
     std::int32_t value;
 };
 
+// A distance in fixed point, 1/65536 of a count. Integers add a small move to a large total
+// exactly, where a floating-point total would absorb it; the totals wrap modulo 2^64, and a
+// difference of two of them is exact as long as it is smaller than that.
+using FixedDistance = std::uint64_t;
+constexpr double kDistanceUnitsPerCount = 65536.0;
+// The counts a difference of two fixed-point totals stands for.
+inline double DistanceCounts(FixedDistance units) {
+    return static_cast<double>(units) / kDistanceUnitsPerCount;
+}
+
 // Running totals since the translator was made: the activity record's five fields, wide
-// enough never to wrap or lose small moves in a long-running service.
+// enough never to wrap in practice or lose small moves in a long-running service.
 struct EvdevTotals {
-    double moveDistance = 0;
-    double dragDistance = 0;
+    FixedDistance moveDistance = 0;
+    FixedDistance dragDistance = 0;
     std::int64_t clicks = 0;  // releases, less 2 per double-click
     std::int64_t doubleClicks = 0;
     std::int64_t keys = 0;
+
+    bool operator==(const EvdevTotals& o) const {
+        return moveDistance == o.moveDistance && dragDistance == o.dragDistance &&
+               clicks == o.clicks && doubleClicks == o.doubleClicks && keys == o.keys;
+    }
+    bool operator!=(const EvdevTotals& o) const { return !(*this == o); }
 };
 
 // Counts per inch that one pixel stands for: hand travel, not pointer pixels, since a
 // Wayland desktop shows no program where the pointer went.
 constexpr double kCountsPerInch = 1000.0;
 constexpr double kMillimetresPerInch = 25.4;
+// No hand moves further than this in one frame (about a hundredth of a second): a frame that
+// claims more comes from a broken or hostile device and is dropped whole.
+constexpr double kMaxFrameCounts = 10 * kCountsPerInch;
 
 // How a device's motion is measured; fixed when the device is opened.
 struct EvdevDeviceInfo {
@@ -76,8 +95,10 @@ struct EvdevDeviceInfo {
 // What the translator keeps for one device; zero when the device is opened, except the
 // absolute position, which starts where the kernel says the axes are.
 struct EvdevDeviceState {
-    std::int32_t relX = 0;  // relative motion of the frame not yet ended by a SYN_REPORT
-    std::int32_t relY = 0;
+    // Relative motion of the frame not yet ended by a SYN_REPORT; 64 bits, and no longer added
+    // to once far beyond any sane frame, so that no run of events can overflow them.
+    std::int64_t relX = 0;
+    std::int64_t relY = 0;
     std::int32_t absX = 0;     // latest absolute position; an axis that does not change
     std::int32_t absY = 0;     // is not reported again
     std::int32_t strokeX = 0;  // where the stroke's path was last measured to
@@ -130,6 +151,7 @@ class EvdevTranslator {
     void Key(EvdevDevice& device, const EvdevEvent& event);
     void Button(EvdevDevice& device, const EvdevEvent& event);
     void EndFrame(EvdevDevice& device);
+    // Adds a frame's travel; a frame beyond kMaxFrameCounts counts nothing.
     void AddDistance(double pixels);
     void SetHeld(EvdevDevice& device, std::uint8_t buttonsHeld);
 
