@@ -11,29 +11,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "tavrel/unique_fd.h"
+
 namespace tavrel::settings_file {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { Close(); }
-    int get() const { return fd_; }
-    bool Close() {
-        if (fd_ < 0) return true;
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
-
-  private:
-    int fd_;
-};
 
 // The path that a write must replace: the file itself, or the end of its chain of symlinks,
 // so that a linked settings file keeps its link.
@@ -80,7 +64,7 @@ ReadResult ReadWhole(const std::string& path) {
         result.reason = std::strerror(error);
         return result;
     }
-    Fd file(fd);
+    UniqueFd file(fd);
     char buffer[8192];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -124,7 +108,7 @@ bool ReplaceDurably(const std::string& path, const std::string& content) {
         if (fd < 0 && errno != EEXIST) return false;
     }
     if (fd < 0) return false;
-    Fd file(fd);
+    UniqueFd file(fd);
     const bool moded = !existed || ::fchmod(fd, old.st_mode & 07777) == 0;
     const bool written = moded && WriteAll(fd, content) && ::fsync(fd) == 0;
     if (!file.Close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -135,7 +119,7 @@ bool ReplaceDurably(const std::string& path, const std::string& content) {
     // folder; the file is in place either way.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
-        Fd folderFd(dir);
+        UniqueFd folderFd(dir);
         ::fsync(dir);
     }
     return true;
