@@ -156,16 +156,7 @@ bool InputdActivitySource::ReadReply(MDTAG& record) {
     if (replyFill_ < sizeof reply_) return false;
     replyFill_ = 0;
     awaitingReply_ = false;
-    const bool wasWait = waiting_;
     waiting_ = false;
-    inputd::Reply reply;
-    std::memcpy(&reply, reply_, sizeof reply);
-    if (wasWait && reply.magic == inputd::kMagic && reply.status == inputd::Status::BadRequest) {
-        // A service from before Wait: it closes now; counting goes on, ticking.
-        serviceCannotWait_ = true;
-        Disconnect(ServiceState::Lost);
-        return true;
-    }
     HandleReply(record);
     return true;
 }
@@ -173,6 +164,7 @@ bool InputdActivitySource::ReadReply(MDTAG& record) {
 void InputdActivitySource::HandleReply(MDTAG& record) {
     inputd::Reply reply;
     std::memcpy(&reply, reply_, sizeof reply);
+    // A reply in version 1's magic comes from a service older than this client.
     if (reply.magic != inputd::kMagic) {
         Disconnect(ServiceState::Incompatible);
         return;
@@ -220,7 +212,7 @@ void InputdActivitySource::Take(MDTAG& record) {
 }
 
 bool InputdActivitySource::ArmWake(WakeTarget& target) {
-    if (!started_ || fd_ < 0 || serviceCannotWait_ || watcher_.joinable()) return false;
+    if (!started_ || fd_ < 0 || watcher_.joinable()) return false;
     if (stopWatching_ < 0) stopWatching_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (stopWatching_ < 0 || inputd::HasCounts(carried_)) return false;
     wake_.Arm(target);

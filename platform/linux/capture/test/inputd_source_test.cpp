@@ -318,37 +318,21 @@ TEST(InputdActivitySource, AWaitSleepsUntilTheServiceHasSomethingAndWakesOnce) {
     source.Stop();
 }
 
-TEST(InputdActivitySource, AServiceThatCannotWaitKeepsTheProgramTicking) {
-    const std::string path = TestSocket("nowait");
+TEST(InputdActivitySource, AnOlderServiceIsToldApartAndNamedInPlainWords) {
+    const std::string path = TestSocket("older");
     FakeService service(path, [](int, const Request& r) {
-        if (r.kind != inputd::RequestKind::Wait) return Counts({});
-        Answer refused = Refusal(inputd::Status::BadRequest);  // a service from before Wait
-        refused.hangUp = true;
-        return refused;
+        // A service that knows version 1 only: another magic is a bad request, and it hangs up.
+        Reply reply;
+        reply.magic = inputd::kMagicV1;
+        reply.status =
+            r.magic == inputd::kMagicV1 ? inputd::Status::Counting : inputd::Status::BadRequest;
+        return Answer{{Bytes(reply)}, reply.status == inputd::Status::BadRequest};
     });
     InputdActivitySource source(500, path);
-    ASSERT_EQ(source.Start().health, CaptureHealth::Counting);
-    MDTAG record{};
-    source.Take(record);
-    CountedWake wake;
-    ASSERT_TRUE(ArmSoon(source, wake));
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (wake.wakes == 0 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(5ms);
-    }
-    EXPECT_EQ(wake.wakes, 1) << "the refusal wakes the program";
-    source.Take(record);
-    EXPECT_NE(source.state(), ServiceState::Incompatible);
-    // Connected again, it counts and never asks to wait again.
-    TickUntil(source, [&](const MDTAG&) {
-        return service.connections() == 2 && source.state() == ServiceState::Counting;
-    });
-    EXPECT_EQ(service.connections(), 2);
-    EXPECT_EQ(source.state(), ServiceState::Counting);
-    EXPECT_FALSE(source.ArmWake(wake));
-    int waits = 0;
-    for (const Request& r : service.requests()) waits += r.kind == inputd::RequestKind::Wait;
-    EXPECT_EQ(waits, 1);
+    EXPECT_EQ(source.Start().health, CaptureHealth::NotCounting);
+    EXPECT_EQ(source.state(), ServiceState::Incompatible);
+    EXPECT_NE(std::strstr(source.Status().reason, "another version"), nullptr);
+    for (const Request& r : service.requests()) EXPECT_EQ(r.magic, inputd::kMagic);
 }
 
 TEST(PickingActivitySource, InAWaylandSessionTheServiceCountsWhileItCanElseXRecord) {

@@ -8,6 +8,7 @@ namespace {
 
 using hooks::EvdevTotals;
 
+// Distances wrap modulo 2^64 like the totals, so a difference is exact across a wrap.
 void AddSince(EvdevTotals& into, const EvdevTotals& now, const EvdevTotals& then) {
     into.moveDistance += now.moveDistance - then.moveDistance;
     into.dragDistance += now.dragDistance - then.dragDistance;
@@ -24,20 +25,52 @@ std::int32_t Narrow(std::int64_t n) {
 
 }  // namespace
 
-int CountLedger::Open(std::uint32_t uid, const EvdevTotals& now) {
-    std::size_t ofUser = 0;
-    int free = -1;
-    for (std::size_t i = 0; i < kMaxConnections; ++i) {
-        if (slots_[i].used && slots_[i].uid == uid) ++ofUser;
-        if (!slots_[i].used && free < 0) free = static_cast<int>(i);
+LedgerSlot& LedgerSlot::operator=(LedgerSlot&& other) noexcept {
+    if (this != &other) {
+        Release();
+        ledger_ = other.ledger_;
+        slot_ = other.slot_;
+        other.slot_ = -1;
     }
-    if (free < 0 || ofUser >= kMaxPerUser) return -1;
-    Slot& s = slots_[free];
+    return *this;
+}
+
+void LedgerSlot::Release() {
+    if (slot_ >= 0 && ledger_ != nullptr) ledger_->Close(slot_);
+    slot_ = -1;
+}
+
+std::size_t CountLedger::Used() const {
+    std::size_t used = 0;
+    for (const Slot& s : slots_) used += s.used ? 1 : 0;
+    return used;
+}
+
+LedgerSlot CountLedger::Open(std::uint32_t uid, Rank rank, const EvdevTotals& now) {
+    std::size_t ofUser = 0, strangers = 0, used = 0;
+    int freeSlot = -1;
+    for (std::size_t i = 0; i < kMaxConnections; ++i) {
+        const Slot& s = slots_[i];
+        if (!s.used) {
+            if (freeSlot < 0) freeSlot = static_cast<int>(i);
+            continue;
+        }
+        ++used;
+        if (s.uid == uid) ++ofUser;
+        if (s.stranger) ++strangers;
+    }
+    const std::size_t left = kMaxConnections - used;
+    const bool room = freeSlot >= 0 && ofUser < kMaxPerUser &&
+                      (rank == Rank::Front || left > kKeptForFront) &&
+                      (rank != Rank::Stranger || strangers < kMaxStrangers);
+    if (!room) return {};
+    Slot& s = slots_[freeSlot];
     s = Slot{};
     s.used = true;
     s.uid = uid;
+    s.stranger = rank == Rank::Stranger;
     s.takenAt = now;
-    return free;
+    return {*this, freeSlot};
 }
 
 void CountLedger::Close(int slot) {
@@ -59,8 +92,8 @@ MDTAG CountLedger::Take(int slot, const EvdevTotals& now) {
     s.kept = EvdevTotals{};
     s.takenAt = now;
     MDTAG counts{};
-    counts.moveDistance = static_cast<float>(due.moveDistance);
-    counts.dragDistance = static_cast<float>(due.dragDistance);
+    counts.moveDistance = static_cast<float>(hooks::DistanceCounts(due.moveDistance));
+    counts.dragDistance = static_cast<float>(hooks::DistanceCounts(due.dragDistance));
     counts.clicks = Narrow(due.clicks);
     counts.doubleClicks = Narrow(due.doubleClicks);
     counts.keys = Narrow(due.keys);

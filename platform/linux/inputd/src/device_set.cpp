@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "tavrel/seat_access.h"
 
@@ -69,34 +70,49 @@ bool BitSet(const unsigned char* bits, int n) {
     return (bits[n / 8] >> (n % 8)) & 1;
 }
 
+// Whether the device behind a descriptor is still there: a removed one answers ENODEV.
+bool Alive(int fd) {
+    int version = 0;
+    return ioctl(fd, EVIOCGVERSION, &version) == 0 || errno != ENODEV;
+}
+
 }  // namespace
 
 DeviceSet::DeviceSet() = default;
 
 DeviceSet::~DeviceSet() {
-    for (Open& o : open_) {
-        if (o.fd >= 0) close(o.fd);
-    }
-    if (inotifyFd_ >= 0) close(inotifyFd_);
     if (udev_ != nullptr) udev_unref(udev_);
 }
 
-bool DeviceSet::Start(int epollFd, std::uint64_t base, std::uint64_t watchTag) {
-    epollFd_ = epollFd;
-    base_ = base;
+bool DeviceSet::Start(EpollSet& epoll) {
+    epoll_ = &epoll;
     udev_ = udev_new();
     if (udev_ == nullptr) return false;
-    inotifyFd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotifyFd_ < 0) return false;
-    udevDataWatch_ = inotify_add_watch(inotifyFd_, kUdevData, IN_MOVED_TO | IN_CREATE | IN_DELETE);
-    inotify_add_watch(inotifyFd_, kDevInput, IN_ATTRIB | IN_DELETE);
+    inotify_.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (!inotify_.valid()) return false;
+    udevDataWatch_ =
+        inotify_add_watch(inotify_.get(), kUdevData, IN_MOVED_TO | IN_CREATE | IN_DELETE);
+    inotify_add_watch(inotify_.get(), kDevInput, IN_ATTRIB | IN_DELETE);
     if (udevDataWatch_ < 0) std::fprintf(stderr, "tavrel-inputd: cannot watch %s\n", kUdevData);
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.u64 = watchTag;
-    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, inotifyFd_, &ev) != 0) return false;
+    if (!epoll.Add(inotify_.get(), {Watched::Hotplug})) return false;
     ScanAll();
     return true;
+}
+
+void DeviceSet::OnReady(EpollTag tag, hooks::EvdevTranslator& translator) {
+    if (tag.what == Watched::Hotplug) {
+        OnHotplug(translator);
+    } else if (tag.what == Watched::Device) {
+        OnReadable(tag.index, translator);
+    }
+}
+
+void DeviceSet::DrainAll(hooks::EvdevTranslator& translator) {
+    for (std::size_t slot = 0; slot < kMaxDevices; ++slot) {
+        // A device's buffer holds a few thousand events at most: a bound, not a wait.
+        for (int reads = 0; reads < 256 && OnReadable(slot, translator); ++reads) {
+        }
+    }
 }
 
 void DeviceSet::ScanAll() {
@@ -116,15 +132,29 @@ void DeviceSet::ScanAll() {
     udev_enumerate_unref(e);
 }
 
-bool DeviceSet::IsOpen(dev_t devnum) const {
-    for (const Open& o : open_) {
-        if (o.fd >= 0 && o.devnum == devnum) return true;
+void DeviceSet::Rescan(hooks::EvdevTranslator& translator) {
+    for (std::size_t slot = 0; slot < kMaxDevices; ++slot) {
+        if (open_[slot].fd.valid() && !Alive(open_[slot].fd.get())) Remove(slot, translator);
     }
-    return false;
+    ScanAll();
 }
 
-void DeviceSet::Consider(dev_t devnum) {
-    if (devnum == 0 || IsOpen(devnum)) return;
+std::size_t DeviceSet::Find(dev_t devnum) const {
+    for (std::size_t i = 0; i < kMaxDevices; ++i) {
+        if (open_[i].fd.valid() && open_[i].devnum == devnum) return i;
+    }
+    return kMaxDevices;
+}
+
+void DeviceSet::Consider(dev_t devnum, hooks::EvdevTranslator& translator) {
+    if (devnum == 0) return;
+    const std::size_t slot = Find(devnum);
+    if (slot < kMaxDevices) {
+        // A number given to a new device while the old one's descriptor is still open: the
+        // old one is gone, and the new one is opened afresh.
+        if (Alive(open_[slot].fd.get())) return;
+        Remove(slot, translator);
+    }
     struct udev_device* dev = udev_device_new_from_devnum(udev_, 'c', devnum);
     if (dev == nullptr) return;
     Add(dev);
@@ -140,20 +170,22 @@ void DeviceSet::Add(struct udev_device* dev) {
     if (!udev_device_get_is_initialized(dev)) return;
     const char* seat = udev_device_get_property_value(dev, "ID_SEAT");
     if (seat != nullptr && std::strcmp(seat, kSeat) != 0) return;
-    const bool keyboard = Property(dev, "ID_INPUT_KEYBOARD");
+    // Every device with keys, as X11 counts them: keypads, foot pedals, presenters and macro
+    // pads as well as keyboards.
+    const bool keys = Property(dev, "ID_INPUT_KEYBOARD") || Property(dev, "ID_INPUT_KEY");
     const bool mouse = Property(dev, "ID_INPUT_MOUSE") || Property(dev, "ID_INPUT_POINTINGSTICK");
     const bool touchpad = Property(dev, "ID_INPUT_TOUCHPAD");
     const bool tablet = Property(dev, "ID_INPUT_TABLET") && !touchpad;
-    if (!keyboard && !mouse && !touchpad && !tablet) return;  // joysticks, switches, screens
+    if (!keys && !mouse && !touchpad && !tablet) return;  // joysticks, switches, screens
     const dev_t devnum = udev_device_get_devnum(dev);
-    if (IsOpen(devnum)) return;
+    if (Find(devnum) < kMaxDevices) return;
 
     std::size_t slot = 0;
-    while (slot < kMaxDevices && open_[slot].fd >= 0) ++slot;
+    while (slot < kMaxDevices && open_[slot].fd.valid()) ++slot;
     if (slot == kMaxDevices) return;
     // Read-only and never grabbed: the desktop keeps getting every event.
-    const int fd = open(node, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return;  // no permission yet: the change of group brings it back
+    UniqueFd fd(open(node, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) return;  // no permission yet: the change of group brings it back
 
     EvdevDevice device{};
     if (mouse) {
@@ -161,36 +193,28 @@ void DeviceSet::Add(struct udev_device* dev) {
             hooks::ParseMouseDpi(udev_device_get_property_value(dev, "MOUSE_DPI")));
     }
     if (touchpad || tablet) {
-        const std::int32_t rx = AxisResolution(fd, ABS_X, device.state.absX);
-        const std::int32_t ry = AxisResolution(fd, ABS_Y, device.state.absY);
+        const std::int32_t rx = AxisResolution(fd.get(), ABS_X, device.state.absX);
+        const std::int32_t ry = AxisResolution(fd.get(), ABS_Y, device.state.absY);
         if (rx >= 0 && ry >= 0) {
             device.info.absoluteScaleX = hooks::AbsoluteScale(rx);
             device.info.absoluteScaleY = hooks::AbsoluteScale(ry);
             device.info.touchpad = touchpad;
         }
     }
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.u64 = base_ + slot;
-    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev) != 0) {
-        close(fd);
-        return;
-    }
-    open_[slot].fd = fd;
+    if (!epoll_->Add(fd.get(), {Watched::Device, static_cast<std::uint32_t>(slot)})) return;
+    open_[slot].fd = std::move(fd);
     open_[slot].devnum = devnum;
     open_[slot].device = device;
     ++count_;
-    std::fprintf(stderr, "tavrel-inputd: reading %s (%s%s%s%s)\n", node,
-                 keyboard ? "keyboard " : "", mouse ? "mouse " : "", touchpad ? "touchpad " : "",
-                 tablet ? "tablet " : "");
+    std::fprintf(stderr, "tavrel-inputd: reading %s (%s%s%s%s)\n", node, keys ? "keys " : "",
+                 mouse ? "mouse " : "", touchpad ? "touchpad " : "", tablet ? "tablet " : "");
 }
 
 void DeviceSet::Remove(std::size_t slot, hooks::EvdevTranslator& translator) {
     Open& o = open_[slot];
-    if (o.fd < 0) return;
+    if (!o.fd.valid()) return;
     translator.Forget(o.device);
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, o.fd, nullptr);
-    close(o.fd);
+    epoll_->Remove(o.fd.get());
     o = Open{};
     --count_;
 }
@@ -198,11 +222,16 @@ void DeviceSet::Remove(std::size_t slot, hooks::EvdevTranslator& translator) {
 void DeviceSet::OnHotplug(hooks::EvdevTranslator& translator) {
     alignas(inotify_event) char buf[4096];
     for (;;) {
-        const ssize_t n = read(inotifyFd_, buf, sizeof buf);
+        const ssize_t n = read(inotify_.get(), buf, sizeof buf);
         if (n <= 0) break;
         for (ssize_t at = 0; at < n;) {
             const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
             at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+            if (e->mask & IN_Q_OVERFLOW) {
+                // Events were lost: look at everything again.
+                Rescan(translator);
+                continue;
+            }
             if (e->len == 0) continue;
             dev_t devnum = 0;
             if (e->wd == udevDataWatch_) {
@@ -217,11 +246,10 @@ void DeviceSet::OnHotplug(hooks::EvdevTranslator& translator) {
             }
             if (devnum == 0) continue;
             if (e->mask & IN_DELETE) {
-                for (std::size_t i = 0; i < kMaxDevices; ++i) {
-                    if (open_[i].fd >= 0 && open_[i].devnum == devnum) Remove(i, translator);
-                }
+                const std::size_t slot = Find(devnum);
+                if (slot < kMaxDevices) Remove(slot, translator);
             } else {
-                Consider(devnum);
+                Consider(devnum, translator);
             }
         }
     }
@@ -229,7 +257,7 @@ void DeviceSet::OnHotplug(hooks::EvdevTranslator& translator) {
 
 void DeviceSet::Resync(Open& open, hooks::EvdevTranslator& translator) {
     unsigned char keys[KEY_MAX / 8 + 1] = {};
-    if (ioctl(open.fd, EVIOCGKEY(sizeof keys), keys) < 0) return;
+    if (ioctl(open.fd.get(), EVIOCGKEY(sizeof keys), keys) < 0) return;
     std::uint8_t held = 0;
     for (int b = BTN_LEFT; b <= BTN_TASK; ++b) {
         if (BitSet(keys, b)) held |= static_cast<std::uint8_t>(1u << (b - BTN_LEFT));
@@ -237,20 +265,20 @@ void DeviceSet::Resync(Open& open, hooks::EvdevTranslator& translator) {
     translator.Resync(open.device, held, BitSet(keys, BTN_TOUCH), BitSet(keys, BTN_TOOL_FINGER));
 }
 
-void DeviceSet::OnReadable(std::size_t slot, hooks::EvdevTranslator& translator) {
-    if (slot >= kMaxDevices || open_[slot].fd < 0) return;
+bool DeviceSet::OnReadable(std::size_t slot, hooks::EvdevTranslator& translator) {
+    if (slot >= kMaxDevices || !open_[slot].fd.valid()) return false;
     Open& o = open_[slot];
     input_event events[64];
     // One read a wake-up: if more is waiting, epoll reports the device again.
-    const ssize_t n = read(o.fd, events, sizeof events);
+    const ssize_t n = read(o.fd.get(), events, sizeof events);
     if (n < 0) {
-        if (errno == EAGAIN || errno == EINTR) return;
+        if (errno == EAGAIN || errno == EINTR) return false;
         Remove(slot, translator);  // ENODEV: unplugged
-        return;
+        return false;
     }
     if (n == 0) {
         Remove(slot, translator);
-        return;
+        return false;
     }
     const std::size_t count = static_cast<std::size_t>(n) / sizeof(input_event);
     for (std::size_t i = 0; i < count; ++i) {
@@ -261,6 +289,7 @@ void DeviceSet::OnReadable(std::size_t slot, hooks::EvdevTranslator& translator)
         translator.Translate(o.device, EvdevEvent{ms, e.type, e.code, e.value});
     }
     if (o.device.state.needsResync) Resync(o, translator);
+    return true;
 }
 
 }  // namespace tavrel::inputd

@@ -3,45 +3,59 @@
 
 #include <sys/epoll.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <utility>
 
 namespace tavrel::inputd {
 namespace {
 
-constexpr std::uint64_t kListenTag = 1;
-constexpr std::uint64_t kHotplugTag = 2;
-constexpr std::uint64_t kMonitorTag = 3;
-constexpr std::uint64_t kBusTag = 4;
-constexpr std::uint64_t kDeviceBase = 1000;
-constexpr std::uint64_t kClientBase = 2000;
+constexpr std::size_t kMax = CountLedger::kMaxConnections;
+// A flood of connections is taken a few at a time, so that the devices are read meanwhile.
+constexpr int kAcceptsPerTurn = 16;
+
+void SetTimer(int fd, std::int64_t at) {
+    itimerspec spec{};
+    if (at != Connection::kNoDeadline) {
+        spec.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000);
+        spec.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000);
+    }
+    timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr);  // all zero: stopped
+}
+
+void DrainTimer(int fd) {
+    std::uint64_t expirations;
+    [[maybe_unused]] const ssize_t n = read(fd, &expirations, sizeof expirations);
+}
 
 }  // namespace
 
-InputService::~InputService() {
-    for (Client& c : clients_) {
-        if (c.fd >= 0) close(c.fd);
-    }
-    if (epollFd_ >= 0) close(epollFd_);
+std::int64_t InputService::Now() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-bool InputService::Start(int listenFd) {
-    listenFd_ = listenFd;
-    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
-    if (epollFd_ < 0) return false;
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.u64 = kListenTag;
-    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &ev) != 0) return false;
+bool InputService::Start(UniqueFd listener) {
+    if (!epoll_.Create()) return false;
+    grid_.Reset(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    deadline_.Reset(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC));
+    if (!grid_.valid() || !deadline_.valid() || !epoll_.Add(grid_.get(), {Watched::Grid}) ||
+        !epoll_.Add(deadline_.get(), {Watched::Deadline})) {
+        return false;
+    }
+    listener_ = std::move(listener);
+    if (listener_.valid() && !epoll_.Add(listener_.get(), {Watched::Listener})) return false;
     // Without logind nobody can be told apart from anybody: everyone is refused.
-    if (!sessions_.Start(epollFd_, kMonitorTag, kBusTag)) {
+    if (!seat_.Start(epoll_)) {
         std::fprintf(stderr, "tavrel-inputd: cannot watch logind; refusing every client\n");
     }
     keeper_.RefreshSeat();
-    if (!devices_.Start(epollFd_, kDeviceBase, kHotplugTag)) {
+    if (!devices_.Start(epoll_)) {
         std::fprintf(stderr, "tavrel-inputd: cannot reach udev\n");
         return false;
     }
@@ -49,132 +63,168 @@ bool InputService::Start(int listenFd) {
 }
 
 int InputService::Run() {
-    epoll_event ready[32];
     for (;;) {
-        const int n = epoll_wait(epollFd_, ready, 32, -1);
-        if (n < 0) {
-            if (errno == EINTR) continue;
+        if (!RunOnce(-1)) {
             std::perror("tavrel-inputd: epoll_wait");
             return 1;
         }
-        // Sessions first, so that the input and the requests of this round are judged by the
-        // seat as it is now. The bus is read only when it has something: input alone costs
-        // no syscall beyond its read.
-        bool seatNews = false;
-        for (int i = 0; i < n; ++i) {
-            if (ready[i].data.u64 == kMonitorTag) {
-                sessions_.OnMonitor();
-                seatNews = true;
-            }
-            if (ready[i].data.u64 == kBusTag) seatNews = sessions_.TakeNews() || seatNews;
-        }
-        for (int tries = 0; seatNews && tries < 4; ++tries) {
-            keeper_.RefreshSeat();
-            seatNews = sessions_.TakeNews();
-        }
-        for (int i = 0; i < n; ++i) {
-            const std::uint64_t tag = ready[i].data.u64;
-            if (tag == kListenTag) {
-                Accept();
-            } else if (tag == kHotplugTag) {
-                devices_.OnHotplug(keeper_.Translator());
-            } else if (tag >= kClientBase) {
-                OnClientReadable(static_cast<std::size_t>(tag - kClientBase));
-            } else if (tag >= kDeviceBase) {
-                devices_.OnReadable(static_cast<std::size_t>(tag - kDeviceBase),
-                                    keeper_.Translator());
-            }
-        }
-        if (heldCount_ > 0) EndWaits();
     }
 }
 
-void InputService::EndWaits() {
-    for (std::size_t slot = 0; slot < CountLedger::kMaxConnections; ++slot) {
-        Client& c = clients_[slot];
-        Reply reply;
-        if (c.fd < 0 || !c.held ||
-            !keeper_.WaitIsOver(static_cast<int>(slot), devices_.Count() > 0, reply)) {
-            continue;
+bool InputService::RunOnce(int timeoutMs) {
+    epoll_event ready[32];
+    const int n = epoll_wait(epoll_.fd(), ready, 32, timeoutMs);
+    if (n < 0) return errno == EINTR;
+    const std::int64_t now = Now();
+    // The grid's point first: what it releases was counted before it. Then the sessions, so
+    // that the input and the requests of this turn are judged by the seat as it is now.
+    bool seatNews = false;
+    for (int i = 0; i < n; ++i) {
+        const EpollTag tag = EpollTag::Unpack(ready[i].data.u64);
+        if (tag.what == Watched::Grid) OnGridPoint(now);
+        if (tag.what == Watched::Sessions) seatNews = seat_.OnReady(tag) || seatNews;
+    }
+    if (seatNews) ChangeSeat();
+    for (int i = 0; i < n; ++i) {
+        const EpollTag tag = EpollTag::Unpack(ready[i].data.u64);
+        switch (tag.what) {
+            case Watched::Listener:
+                Accept();
+                break;
+            case Watched::Hotplug:
+            case Watched::Device:
+                devices_.OnReady(tag, keeper_.Translator());
+                break;
+            case Watched::Client:
+                OnClient(tag.index, now);
+                break;
+            case Watched::Deadline:
+                OnDeadline(now);
+                break;
+            case Watched::Grid:
+            case Watched::Sessions:
+                break;
         }
-        c.held = false;
-        --heldCount_;
-        Send(slot, reply);
+    }
+    SetTimers(now);
+    return true;
+}
+
+void InputService::ChangeSeat() {
+    // What the devices hold by now was typed before the change: it counts for nobody, so it
+    // reaches no next user.
+    keeper_.Translator().SetCounting(false);
+    devices_.DrainAll(keeper_.Translator());
+    keeper_.RefreshSeat();
+}
+
+void InputService::OnGridPoint(std::int64_t now) {
+    DrainTimer(grid_.get());
+    gridArmed_ = false;
+    keeper_.ReachGridPoint();
+    const std::int64_t period = CountKeeper::PeriodOf(now);
+    for (std::size_t i = 0; i < kMax; ++i) {
+        Connection& c = connections_[i];
+        if (!c.open() || !c.exchange().pending) continue;
+        Reply reply;
+        Deliver(i, keeper_.Resume(c.exchange(), HaveDevices(), period, reply), reply);
     }
 }
 
 void InputService::Accept() {
-    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;
-    ucred peer{};
-    socklen_t len = sizeof peer;
-    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &len) != 0 || len != sizeof peer) {
-        close(fd);
-        return;
+    for (int i = 0; i < kAcceptsPerTurn; ++i) {
+        UniqueFd fd(accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!fd.valid()) return;
+        ucred peer{};
+        socklen_t len = sizeof peer;
+        if (getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &len) != 0 || len != sizeof peer) {
+            continue;
+        }
+        Admit(std::move(fd), peer.uid);
     }
-    const int slot = keeper_.Open(peer.uid);
-    if (slot < 0) {
-        close(fd);  // too many connections, or too many of this user's
-        return;
-    }
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.u64 = kClientBase + static_cast<std::uint64_t>(slot);
-    if (epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &ev) != 0) {
-        keeper_.Close(slot);
-        close(fd);
-        return;
-    }
-    clients_[slot].fd = fd;
-    clients_[slot].filled = 0;
-    clients_[slot].held = false;
 }
 
-void InputService::Drop(std::size_t slot) {
-    Client& c = clients_[slot];
-    if (c.fd < 0) return;
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
-    close(c.fd);
-    c.fd = -1;
-    c.filled = 0;
-    if (c.held) --heldCount_;
-    c.held = false;
-    keeper_.Close(static_cast<int>(slot));
-}
-
-void InputService::OnClientReadable(std::size_t slot) {
-    if (slot >= CountLedger::kMaxConnections || clients_[slot].fd < 0) return;
-    Client& c = clients_[slot];
-    // One read a wake-up; a client that left half a request behind is closed at its end.
-    const ssize_t n = recv(c.fd, c.request + c.filled, sizeof c.request - c.filled, 0);
-    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) {
-        Drop(slot);
+void InputService::Admit(UniqueFd client, std::uint32_t uid) {
+    Exchange exchange;
+    if (!keeper_.Open(uid, exchange)) return;  // no room for it: closed as it goes
+    for (std::size_t i = 0; i < kMax; ++i) {
+        Connection& c = connections_[i];
+        if (c.open()) continue;
+        if (!epoll_.Add(client.get(), {Watched::Client, static_cast<std::uint32_t>(i)},
+                        EPOLLIN | EPOLLRDHUP)) {
+            return;
+        }
+        c.Open(std::move(client), std::move(exchange), Now(), requestDeadlineNs_);
         return;
     }
-    if (n < 0) return;
-    c.filled += static_cast<std::size_t>(n);
-    if (c.filled < sizeof c.request) return;
+}
+
+std::size_t InputService::Clients() const {
+    std::size_t open = 0;
+    for (const Connection& c : connections_) open += c.open() ? 1 : 0;
+    return open;
+}
+
+void InputService::OnClient(std::size_t index, std::int64_t now) {
+    if (index >= kMax || !connections_[index].open()) return;
+    Connection& c = connections_[index];
     Request request;
-    std::memcpy(&request, c.request, sizeof request);
-    c.filled = 0;
-    Answer(slot, request);
-}
-
-void InputService::Answer(std::size_t slot, const Request& request) {
-    Reply reply;
-    if (!keeper_.Answer(static_cast<int>(slot), request, devices_.Count() > 0, reply)) {
-        clients_[slot].held = true;
-        ++heldCount_;
-        return;
+    switch (c.ReadRequest(request, now, requestDeadlineNs_)) {
+        case Connection::Read::Closed:
+            Drop(index);
+            return;
+        case Connection::Read::Nothing:
+            return;
+        case Connection::Read::Request:
+            break;
     }
-    Send(slot, reply);
+    Reply reply;
+    const Verdict verdict =
+        keeper_.Answer(c.exchange(), request, HaveDevices(), CountKeeper::PeriodOf(now), reply);
+    Deliver(index, verdict, reply);
 }
 
-void InputService::Send(std::size_t slot, const Reply& reply) {
-    const bool wellFormed = reply.status != Status::BadRequest;
+void InputService::Deliver(std::size_t index, Verdict verdict, const Reply& reply) {
+    if (verdict == Verdict::Hold) return;
     // A client that does not read its replies loses its connection, not the service's time.
-    const ssize_t sent = send(clients_[slot].fd, &reply, sizeof reply, MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (sent != static_cast<ssize_t>(sizeof reply) || !wellFormed) Drop(slot);
+    if (!connections_[index].Send(reply) || verdict == Verdict::ReplyAndClose) Drop(index);
+}
+
+void InputService::Drop(std::size_t index) {
+    Connection& c = connections_[index];
+    if (!c.open()) return;
+    epoll_.Remove(c.fd());
+    c.Close();
+}
+
+void InputService::OnDeadline(std::int64_t now) {
+    DrainTimer(deadline_.get());
+    deadlineSetFor_ = Connection::kNoDeadline;
+    for (std::size_t i = 0; i < kMax; ++i) {
+        if (connections_[i].open() && connections_[i].deadline() <= now) Drop(i);
+    }
+}
+
+void InputService::SetTimers(std::int64_t now) {
+    bool gridWanted = keeper_.NeedsGridPoint();
+    std::int64_t earliest = Connection::kNoDeadline;
+    for (Connection& c : connections_) {
+        if (!c.open()) continue;
+        // A held Wait needs no point of its own: it is answered at the point that something
+        // new brings.
+        if (c.exchange().pending && c.exchange().pendingKind == RequestKind::Take) {
+            gridWanted = true;
+        }
+        if (c.deadline() < earliest) earliest = c.deadline();
+    }
+    if (gridWanted && !gridArmed_) {
+        SetTimer(grid_.get(), CountKeeper::NextPointNs(now));
+        gridArmed_ = true;
+    }
+    if (earliest != deadlineSetFor_) {
+        SetTimer(deadline_.get(), earliest);
+        deadlineSetFor_ = earliest;
+    }
 }
 
 }  // namespace tavrel::inputd

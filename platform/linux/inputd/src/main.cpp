@@ -11,24 +11,28 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
+#include "device_set.h"
 #include "input_service.h"
+#include "logind_session_source.h"
+#include "tavrel/unique_fd.h"
 
 namespace {
 
-int ListenOn(const char* path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return -1;
+tavrel::UniqueFd ListenOn(const char* path) {
+    tavrel::UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (std::strlen(path) >= sizeof addr.sun_path) return -1;
+    if (!fd.valid() || std::strlen(path) >= sizeof addr.sun_path) return {};
     std::strcpy(addr.sun_path, path);
     unlink(path);
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || chmod(path, 0666) != 0 ||
-        listen(fd, 16) != 0) {
-        close(fd);
-        return -1;
-    }
+    // The socket is made with its mode (0666: anyone may ask) rather than changed after, which
+    // would follow a symlink put in its place.
+    const mode_t old = umask(0111);
+    const bool bound = bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    umask(old);
+    if (!bound || listen(fd.get(), 16) != 0) return {};
     return fd;
 }
 
@@ -36,25 +40,27 @@ int ListenOn(const char* path) {
 
 int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
-    int listenFd = -1;
+    tavrel::UniqueFd listener;
     if (argc == 3 && std::strcmp(argv[1], "--socket") == 0) {
-        listenFd = ListenOn(argv[2]);
+        listener = ListenOn(argv[2]);
     } else if (argc == 1 && sd_listen_fds(1) == 1 &&
                sd_is_socket_unix(SD_LISTEN_FDS_START, SOCK_STREAM, 1, nullptr, 0) > 0) {
-        listenFd = SD_LISTEN_FDS_START;
+        listener.Reset(SD_LISTEN_FDS_START);
         // A client that went between epoll's report and accept must not block the loop.
-        fcntl(listenFd, F_SETFL, fcntl(listenFd, F_GETFL) | O_NONBLOCK);
+        fcntl(listener.get(), F_SETFL, fcntl(listener.get(), F_GETFL) | O_NONBLOCK);
     } else {
         std::fprintf(stderr,
                      "usage: tavrel-inputd (started by its systemd socket) | "
                      "tavrel-inputd --socket PATH\n");
         return 2;
     }
-    if (listenFd < 0) {
+    if (!listener.valid()) {
         std::perror("tavrel-inputd: socket");
         return 1;
     }
-    tavrel::inputd::InputService service;
-    if (!service.Start(listenFd)) return 1;
+    tavrel::inputd::DeviceSet devices;
+    tavrel::inputd::LogindSessionSource sessions;
+    tavrel::inputd::InputService service(devices, sessions);
+    if (!service.Start(std::move(listener))) return 1;
     return service.Run();
 }

@@ -11,7 +11,7 @@ bool SeatState::HasUser(std::uint32_t uid) const {
 }
 
 CountingOwner OwnerOf(const SeatState& seat) {
-    if (!seat.hasActive || seat.activeLocked) return {};
+    if (!seat.hasActive || !seat.lockKnown || seat.activeLocked) return {};
     return {true, seat.activeUid};
 }
 
@@ -21,6 +21,11 @@ Status AccessFor(std::uint32_t uid, const SeatState& seat, bool haveDevices) {
     if (!owner.any || owner.uid != uid) return Status::SessionInactive;
     // Only the user in front learns whether there is anything to read.
     return haveDevices ? Status::Counting : Status::NoDevices;
+}
+
+Rank RankOf(std::uint32_t uid, const SeatState& seat) {
+    if (seat.hasActive && seat.activeUid == uid) return Rank::Front;
+    return seat.HasUser(uid) ? Rank::SeatUser : Rank::Stranger;
 }
 
 }  // namespace tavrel::inputd

@@ -170,7 +170,7 @@ class WaylandTest(unittest.TestCase):
         self.assertEqual(p.total_distance(), 5000)
         log = json_lines(requests)
         self.assertTrue(log)
-        self.assertTrue(all(r["magic"] == 0x31525654 and r["kind"] == 1 for r in log))
+        self.assertTrue(all(r["magic"] == 0x32525654 and r["kind"] == 1 for r in log))
         self.assertTrue(all(r["doubleClickMs"] > 0 for r in log))
 
         self.desktop.control(status=1)  # another session in front

@@ -7,6 +7,9 @@
 // sends a Wait, which the service answers only at the next count or change of status; it
 // sleeps in poll until that reply (or the end of the connection) arrives, then posts one
 // wake-up. What it read is handed in by the next tick.
+//
+// It speaks version 2 of the messages; a service that answers in version 1 is older than
+// the program, and the user is told to install this version's package.
 #pragma once
 
 #include <atomic>
@@ -67,9 +70,8 @@ class InputdActivitySource final : public ActivitySource {
     std::atomic<ServiceState> state_{ServiceState::NotAnswering};
     unsigned char reply_[sizeof(inputd::Reply)] = {};
     std::size_t replyFill_ = 0;
-    MDTAG carried_{};                 // the answer Start waited for, handed out by the first Take
-    bool waiting_ = false;            // the request in flight is a Wait: no reply is late
-    bool serviceCannotWait_ = false;  // an older service refused a Wait
+    MDTAG carried_{};       // the answer Start waited for, handed out by the first Take
+    bool waiting_ = false;  // the request in flight is a Wait: no reply is late
     WakeLatch wake_;
     int stopWatching_ = -1;  // an eventfd that ends the watch
     std::thread watcher_;

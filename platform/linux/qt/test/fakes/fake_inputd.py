@@ -18,7 +18,8 @@ import socketserver
 import struct
 import threading
 
-MAGIC = 0x31525654
+MAGIC_V1 = 0x31525654  # the first version of the messages; a reply is in the request's
+MAGIC = 0x32525654     # the version Tavrel speaks
 REQUEST = struct.Struct("=IIII")
 REPLY = struct.Struct("=IIffiii")
 
@@ -39,14 +40,14 @@ class Control:
             return self.status != last_status or (self.status == 0 and self.left > 0 and
                                                   any(self.counts))
 
-    def next_reply(self):
+    def next_reply(self, magic=MAGIC):
         with self.lock:
             self._reload()
             counts = [0, 0, 0, 0, 0]
             if self.status == 0 and self.left > 0:
                 counts = self.counts
                 self.left -= 1
-            return self.status, REPLY.pack(MAGIC, self.status, float(counts[0]),
+            return self.status, REPLY.pack(magic, self.status, float(counts[0]),
                                            float(counts[1]), *[int(v) for v in counts[2:]])
 
     def _reload(self):
@@ -95,7 +96,7 @@ def main():
                     if select.select([self.request], [], [], 0.02)[0]:
                         if not self.request.recv(1, socket.MSG_PEEK):
                             return
-                last_status, reply = control.next_reply()
+                last_status, reply = control.next_reply(magic)
                 self.request.sendall(reply)
 
     if os.path.exists(args.socket):
