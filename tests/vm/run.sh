@@ -23,8 +23,8 @@ if [ -z "$deb" ] || [ ! -f "$deb" ]; then
 fi
 deb=$(realpath "$deb")
 case "$deb" in "$root"/*) ;; *) echo "vm: the package must lie inside $root" >&2; exit 2 ;; esac
-vmrun=${VMRUN:-$root/../shared/tools/vm/vmrun.sh}
-[ -x "$vmrun" ] || vmrun=/work/shared/tools/vm/vmrun.sh
+# The virtual machine itself: tests/vm/vmrun.sh, unless VMRUN names another.
+vmrun=${VMRUN:-$root/tests/vm/vmrun.sh}
 log=$(mktemp /tmp/tavrel-vm.XXXXXX.log)
 start=$(date +%s)
 set +e

@@ -15,7 +15,9 @@ import evdev
 from evdev import AbsInfo, UInput, ecodes as e
 
 SOCKET = "/run/tavrel-inputd.socket"
-MAGIC = 0x31525654
+MAGIC_V1 = 0x31525654  # "TVR1": the first version of the messages, still answered
+MAGIC = 0x32525654     # "TVR2": the version Tavrel speaks
+GRID_S = 0.05          # the service releases counts on this grid only
 TAKE = 1
 WAIT = 2
 REQUEST = struct.Struct("=IIII")  # magic, kind, double-click ms, reserved
@@ -51,22 +53,33 @@ def recv_exact(sock, n, timeout=10.0):
     return data
 
 
-class UserClient:
-    """A connection to the service made by a process running as `user` (None: root),
-    kept open across requests. The process serves commands over a socket pair."""
+def become(user=None, uid=None):
+    """In a child process: drop root for `user`, or for a bare `uid` no account has."""
+    if user is not None:
+        pw = pwd.getpwnam(user)
+        uid, gid = pw.pw_uid, pw.pw_gid
+    elif uid is not None:
+        gid = uid
+    else:
+        return
+    os.setgroups([])
+    os.setgid(gid)
+    os.setuid(uid)
 
-    def __init__(self, user=None):
+
+class UserClient:
+    """A connection to the service made by a process running as `user` (None: root), or as
+    a bare `uid`, kept open across requests. The process serves commands over a socket
+    pair."""
+
+    def __init__(self, user=None, uid=None):
         self.user = user
         parent, child = socket.socketpair()
         self.pid = os.fork()
         if self.pid == 0:
             parent.close()
             try:
-                if user is not None:
-                    pw = pwd.getpwnam(user)
-                    os.setgroups([])
-                    os.setgid(pw.pw_gid)
-                    os.setuid(pw.pw_uid)
+                become(user, uid)
                 self._serve(child)
             finally:
                 os._exit(0)
@@ -78,12 +91,16 @@ class UserClient:
     @staticmethod
     def _serve(ctl):
         f = ctl.makefile("rw")
-        sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        sock.connect(SOCKET)
+        # Connected at the first request: the service closes a connection that asks nothing
+        # within two seconds, which a slow guest could take to get from fork to asking.
+        sock = None
         for line in f:
             cmd = json.loads(line)
             out = {}
             try:
+                if sock is None and cmd["op"] == "send":
+                    sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+                    sock.connect(SOCKET)
                 if cmd["op"] == "send":
                     sock.sendall(bytes.fromhex(cmd["hex"]))
                     data = recv_exact(sock, cmd["want"], cmd.get("timeout", 10.0))
@@ -98,7 +115,8 @@ class UserClient:
                         out["closed"] = False
                         out["extra"] = ""
                 elif cmd["op"] == "close":
-                    sock.close()
+                    if sock is not None:
+                        sock.close()
                     out["ok"] = True
             except OSError as err:
                 out["error"] = str(err)
