@@ -58,14 +58,14 @@
 #ifndef RC_INVOKED
 // Each settings field's control under the program's name of its setting: the one list the
 // window's code reads, kept beside the ids so that a new field is added in one place.
-#define TAVREL_SETTING_CONTROLS(X)         \
-    X(Threshold, IDC_THRESHOLD)             \
-    X(Decay, IDC_DECAY)                     \
-    X(BreakLimit, IDC_BREAK_LIMIT)          \
-    X(ClickPain, IDC_CLICK_PAIN)            \
+#define TAVREL_SETTING_CONTROLS(X)           \
+    X(Threshold, IDC_THRESHOLD)              \
+    X(Decay, IDC_DECAY)                      \
+    X(BreakLimit, IDC_BREAK_LIMIT)           \
+    X(ClickPain, IDC_CLICK_PAIN)             \
     X(DoubleclickPain, IDC_DOUBLECLICK_PAIN) \
-    X(KeyboardPain, IDC_KEYBOARD_PAIN)      \
-    X(MovePain, IDC_MOVE_PAIN)              \
+    X(KeyboardPain, IDC_KEYBOARD_PAIN)       \
+    X(MovePain, IDC_MOVE_PAIN)               \
     X(DragPain, IDC_DRAG_PAIN)
 #endif
 
