@@ -17,6 +17,7 @@ packages=(
     strace util-linux passwd
     openbox xterm wmctrl faketime libfaketime
     syncthing
+    clang clang-format libclang-rt-14-dev llvm lintian appstream
 )
 
 missing=()
