@@ -1,15 +1,18 @@
-"""Figures of the input service with a real kernel: its wake-ups while nothing happens and
-its CPU while a mouse moves 100 times a second and a keyboard types 10 keys a second, with
-one client taking every 50 ms as Tavrel does. Run it by name: tests/vm/run.sh bench_inputd
-(the guest is software-emulated: CPU figures are those of the emulated CPU)."""
+"""Figures of the input service with a real kernel: its wake-ups while nothing happens, its
+CPU while a mouse moves 100 times a second and a keyboard types 10 keys a second, with one
+client taking every 50 ms as Tavrel does, and its CPU while one client asks as fast as it
+can. Run it by name: tests/vm/run.sh bench_inputd (the guest is software-emulated: CPU
+figures are those of the emulated CPU)."""
 
+import os
+import socket
 import subprocess
 import time
 
 from evdev import ecodes as e
 
-from vmlib import UserClient, check, counts, finish, keyboard, mouse, move, opened_by
-from vmlib import same_counts, service_pid, wait_for
+from vmlib import MAGIC, REPLY, REQUEST, TAKE, UserClient, become, check, counts, finish
+from vmlib import keyboard, mouse, move, opened_by, same_counts, service_pid, wait_for
 
 IDLE_S = 10
 REPLAY_S = 20
@@ -103,5 +106,77 @@ print("FIGURE counted: %s; moves lost to the kernel's overflowing buffer: %.0f" 
       flush=True)
 check(total["keys"] == keys and 0 <= lost <= 0.05 * 5 * moves and total["drag"] == 0,
       "the replay counted, keys exactly: %s" % total)
+
+
+# One client of alice's asking as fast as it can, with no input: the service answers it once
+# a grid period. The floor, in the same run: the same client against a bare responder that
+# answers every request at once, as the service did before the grid.
+SPIN_S = 10
+
+
+def spin(path, seconds, user="alice"):
+    """A process of `user` sending Takes to `path` back to back; the replies it got."""
+    r, w = os.pipe()
+    child = os.fork()
+    if child == 0:
+        os.close(r)
+        try:
+            become(user)
+            s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+            s.connect(path)
+            n = 0
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                s.sendall(REQUEST.pack(MAGIC, TAKE, 500, 0))
+                if len(s.recv(REPLY.size, socket.MSG_WAITALL)) != REPLY.size:
+                    break
+                n += 1
+            os.write(w, str(n).encode())
+        finally:
+            os._exit(0)
+    os.close(w)
+    return child, r
+
+
+def replies(child, r):
+    n = int(os.read(r, 64) or b"0")
+    os.close(r)
+    os.waitpid(child, 0)
+    return n
+
+
+c0 = sched(pid)
+child, r = spin("/run/tavrel-inputd.socket", SPIN_S)
+n = replies(child, r)
+c1 = sched(pid)
+cpu = (c1[0] - c0[0]) / 1e9
+print("FIGURE spinning client: %d replies in %d s (%.1f a second); service CPU %.3f s = %.2f %% "
+      "of one CPU, scheduled %d times" % (n, SPIN_S, n / SPIN_S, cpu, 100 * cpu / SPIN_S,
+                                          c1[1] - c0[1]), flush=True)
+check(n <= SPIN_S * 21, "at most one reply a grid period (%d in %d s)" % (n, SPIN_S))
+
+responder_path = "/run/tavrel-bench-responder.socket"
+responder = subprocess.Popen(["python3", "-c", """
+import os, socket, struct, sys
+path = sys.argv[1]
+s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+s.bind(path); os.chmod(path, 0o666); s.listen(1)
+c, _ = s.accept()
+reply = struct.pack('=IIffiii', %d, 0, 0.0, 0.0, 0, 0, 0)
+while True:
+    data = c.recv(16, socket.MSG_WAITALL)
+    if len(data) != 16: break
+    c.sendall(reply)
+""" % MAGIC, responder_path])
+wait_for(lambda: os.path.exists(responder_path))
+f0 = sched(responder.pid)
+child, r = spin(responder_path, SPIN_S)
+floor_n = replies(child, r)
+f1 = sched(responder.pid)
+responder.wait(10)
+floor_cpu = (f1[0] - f0[0]) / 1e9
+print("FIGURE floor: a bare responder answering at once: %d replies in %d s (%.0f a second); "
+      "its CPU %.3f s = %.2f %% of one CPU" % (floor_n, SPIN_S, floor_n / SPIN_S, floor_cpu,
+                                               100 * floor_cpu / SPIN_S), flush=True)
 alice.close()
 finish()
