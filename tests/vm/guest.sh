@@ -11,6 +11,9 @@ say() { echo "vm-guest: $* (+$(($(date +%s) - t0)) s)"; }
 # The guest's root is the build machine's, whose container policy forbids maintainer scripts
 # to start services (policy-rc.d exiting 101); a user's system has none.
 rm -f /usr/sbin/policy-rc.d
+# Nor does it index the manual pages on every package change: under emulation man-db's
+# trigger takes minutes.
+rm -f /var/lib/man-db/auto-update
 say "installing $(basename "$deb")"
 if ! dpkg -i "$deb" >/tmp/dpkg.log 2>&1; then cat /tmp/dpkg.log; echo "VMCHECK FAIL install"; exit 1; fi
 systemctl is-enabled tavrel-inputd.socket >/dev/null && systemctl is-active tavrel-inputd.socket >/dev/null ||
@@ -35,7 +38,7 @@ for i in $(seq 1 60); do
     sleep 0.5
 done
 loginctl list-sessions --no-legend
-say "sessions up"
+say "installed; sessions up"
 
 checks=("$@")
 if [ ${#checks[@]} -eq 0 ]; then
@@ -55,6 +58,7 @@ done
 # Last, as a user removes it: the package stops, disables and takes away the service.
 say "removing the package"
 dpkg -r tavrel >/tmp/dpkg.log 2>&1 || { cat /tmp/dpkg.log; failed=$((failed + 1)); }
+say "removed"
 if systemctl is-active --quiet tavrel-inputd.socket tavrel-inputd.service ||
     [ -e /run/tavrel-inputd.socket ] || [ -e /usr/lib/systemd/system/tavrel-inputd.socket ] ||
     [ -e /etc/systemd/system/sockets.target.wants/tavrel-inputd.socket ]; then
