@@ -38,6 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<HistoryMinute> minutes;
     ParseMonthText(text, minutes);
     MergeMinutes(minutes);
-    for (std::size_t i = 1; i < minutes.size(); ++i) FUZZ_CHECK(minutes[i - 1].key < minutes[i].key);
+    for (std::size_t i = 1; i < minutes.size(); ++i)
+        FUZZ_CHECK(minutes[i - 1].key < minutes[i].key);
     return 0;
 }

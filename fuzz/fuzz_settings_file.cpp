@@ -18,7 +18,8 @@ namespace {
 // rewrites the file durably.
 std::string Folder() {
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    const std::string folder = std::string(base) + "/tavrel-fuzz-settings-" + std::to_string(getpid());
+    const std::string folder =
+        std::string(base) + "/tavrel-fuzz-settings-" + std::to_string(getpid());
     mkdir(folder.c_str(), 0700);
     return folder;
 }
