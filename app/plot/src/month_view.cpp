@@ -55,9 +55,8 @@ PlotScene BuildMonthView(const std::vector<DayTotals>& days,
                                       {"pixels per day", Ink::Text}}));
     panels.push_back(chart::AddPanel(scene, areas[3], 0, count, alarmTop,
                                      {{"Alarms", Ink::Alarms}, {"per day", Ink::Text}}));
-    panels.push_back(chart::AddPanel(
-        scene, areas[4], 0, count, weekTop * 1.15,
-        {{"Mouse", Ink::MouseTime}, {"hours a week", Ink::Text}}));
+    panels.push_back(chart::AddPanel(scene, areas[4], 0, count, weekTop * 1.15,
+                                     {{"Mouse", Ink::MouseTime}, {"hours a week", Ink::Text}}));
     chart::AddReference(
         scene, panels[4], weekReference,
         {"20 h of mouse use a week (reference)", "20 h a week (reference)", "20 h a week"});
