@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Unit tests run on the host (native preset); Windows tests run under Wine (win64 preset).
 # The win32 preset builds the deliverables only: this kernel cannot run 32-bit programs.
 enable_testing()

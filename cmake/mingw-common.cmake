@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 set(CMAKE_C_COMPILER ${TAVREL_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAVREL_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAVREL_MINGW_PREFIX}-windres)

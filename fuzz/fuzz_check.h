@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every fuzz target shares: a check that stops the run, so that libFuzzer keeps the
 // input that broke the rule, and a reader of the input's bytes.
 #pragma once

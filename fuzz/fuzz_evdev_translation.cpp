@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kernel's events as a hostile device could send them: any type, code and value, in any
 // order, on a mouse, a touchpad or a tablet of any resolution. The sanitizers look for
 // overflow and undefined behaviour; the checks for counts no device could make.

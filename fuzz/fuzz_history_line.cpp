@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A month file's lines as anything could have left them: a line that reads as a minute is
 // written back the same and reads as the same minute again; the whole text reads without
 // fault and its minutes come out ordered, each once.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's answers to requests of any bytes, from any user, through any changes of the
 // seat and any input: the access rule must hold whatever comes. Only the user in front, known
 // to be unlocked, is ever given counts; a connection gets at most one reply a grid period;

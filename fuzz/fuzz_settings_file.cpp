@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as anything could have left it: the store reads what it can, and after
 // it has written the file again a fresh store reads the same values; a text goes through
 // its written form and back unchanged.

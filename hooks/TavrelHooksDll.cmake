@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # TavrelHooks.dll and the import library through which the program binds its exports.
 # Included from hooks/CMakeLists.txt on Windows builds only.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numeric identifiers of Tavrel's resources and of the controls of its windows.
 // Plain #defines so that both the resource compiler and the C++ code can include this file.
 #ifndef TAVREL_RESOURCE_H

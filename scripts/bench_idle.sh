@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Idle cost of Tavrel under Wine beside two do-nothing Win32 programs (tools/idle_floor: a
 # window, a tray icon and a 50 ms timer that does nothing; and the same showing its tick count
 # in a label set on every tick), run at the same time, each in a prefix of its own, on a

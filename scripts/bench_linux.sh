@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # CPU time and memory of the Linux program beside a do-nothing Qt program with the same
 # 50 ms timer (idle_floor_qt), measured in the same run on a virtual display of its own:
 # hidden, shown, and hidden under 100 pointer moves and 10 keystrokes a second of xdotool

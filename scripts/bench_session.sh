@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the Linux benchmarks: a work folder, a virtual display of their own with a tray
 # host, and at exit the end of every process they add to `pids`.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Wake-ups of the Linux program, hidden and idle, beside a do-nothing process in the same
 # run: the context switches of all threads (voluntary and not, from
 # /proc/<pid>/task/*/status) over the measured span, per second.

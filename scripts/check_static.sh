@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that need no build: every C and C++ source formatted as .clang-format says
 # (clang-format --dry-run -Werror), every source file carrying its SPDX licence line, the
 # input service's unit at most 0.7 exposed (systemd-analyze security), the AppStream metainfo

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # fuzz.sh [SECONDS]: builds the libFuzzer targets (the fuzz preset: clang, ASan, UBSan) and
 # runs each for SECONDS (default 45) over a copy of its corpus in fuzz/corpus/<name>/, so
 # the tree's corpus stays as it is. A crash, a sanitizer report or a broken check fails the

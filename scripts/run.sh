@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Tavrel and starts it. By default the native Linux program: on the user's display when
 # there is one, where it monitors the real desktop; without a display on a virtual one with a
 # tray host, writing a screenshot of the window to build/screenshot-linux.png.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Windows Tavrel and starts it under Wine on the user's display (run.sh --windows).
 # Wine's hooks see only the input that goes to Wine windows. The 32-bit build runs where the
 # machine can run 32-bit Windows programs, the 64-bit one otherwise. Without a display

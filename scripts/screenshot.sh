@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot.png: Tavrel's window as it first shows, started with an empty settings
 # store in a fresh Wine prefix on a virtual display of its own (the pointer kept away from it).
 #   TAVREL_SCREENSHOT_BIN=DIR uses the binaries of DIR instead of building build/win64/bin;

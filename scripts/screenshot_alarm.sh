@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot-linux-alarm.png: the Linux program's window during an alarm, shown
 # beside a terminal the user typed in, with the rest it needs counting down; on a virtual
 # display of its own with a window manager and a tray host.

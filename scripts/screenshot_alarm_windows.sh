@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes docs/screenshot-windows-alarm.png: the x64 release's window under Wine during an alarm,
 # raised while the user typed in another program's window, with the rest it needs.
 #   TAVREL_SCREENSHOT_OUT=FILE writes elsewhere.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the History windows' screenshots in docs/: each program's History window over a
 # generated month (tools/history/make_sample_history.py), at the busiest day of the last week,
 # in its Week view (on Windows with a second computer in a shared folder) and in its 30-day

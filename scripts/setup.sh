@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, running and testing Tavrel need on Debian 12. Idempotent.
 # Never installs wine32: these kernels refuse 32-bit Linux programs, and with it present
 # /usr/bin/wine picks the 32-bit loader and fails.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test: installs what is missing, builds the four presets, then in steps of their
 # own, each timed: the static checks (format, licence lines, the service unit's exposure, the
 # metainfo), the host unit tests, the same under ASan and UBSan, the fuzzers for a bounded

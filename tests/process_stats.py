@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """What /proc tells of a running program, for the end-to-end tests of either platform."""
 import os
 import time

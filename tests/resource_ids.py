@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The numeric ids of resources/resource.h, for the tests that drive the built programs:
 one source of ids for C++ and Python alike."""
 import os

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Converts an X window dump (xwd, 24/32-bit TrueColor, ZPixmap) to PNG: xwd2png.py IN OUT."""
 import struct
 import sys

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Costs of one whole tick with the listeners the program wires to it (alarm and tray, the
 // read-outs, the totals), over a desktop whose calls do nothing but move the clock on by
 // 50 ms and a store that accepts every write, so the figures are the program's own work.

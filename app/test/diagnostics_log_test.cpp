@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostics log: what the controller notes, and the file it goes to.
 #include <gtest/gtest.h>
 

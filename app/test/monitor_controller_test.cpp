@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: start-up, hiding to the tray and coming back, alarms that raise
 // the window and send it back, Quit, the end of the session, and the debugging button,
 // driven with the tick over the shared fakes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm that leaves the user's work alone, through the controller over the shared fakes:
 // it never takes the keyboard, quiet times hold it without losing it, a pause ends by itself
 // and outlives a restart, the window says how long to rest, and the user may choose a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick runs twenty times a second for as long as the program runs: it must not touch the
 // heap. The counting operator new is linked into this binary.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One tick with its listeners, as the controller wires them: the alarm and tray presenter,
 // the read-outs and the totals keeper, over the shared fakes and a simulated clock.
 #pragma once

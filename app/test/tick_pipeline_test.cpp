@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick with its listeners: counting, skipped ticks, the alarm, the tray and the window.
 #include "tick_pipeline_fixture.h"
 

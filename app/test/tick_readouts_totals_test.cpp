@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick with its listeners: the read-outs and the periodic save of the totals.
 #include "tick_pipeline_fixture.h"
 

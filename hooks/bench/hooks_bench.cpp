@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one input event costs on the input path of every thread on the desktop, and what
 // one GetData costs the program twenty times a second.
 #include <benchmark/benchmark.h>

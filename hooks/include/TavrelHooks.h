@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The interface of TavrelHooks: the activity record and the three exports.
 // Included by the hook library itself and by the program.
 #pragma once

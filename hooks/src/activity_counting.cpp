@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counting rules of the two hook procedures.
 #include "shared_atomic.h"
 #include "tavrel/hooks_core.h"

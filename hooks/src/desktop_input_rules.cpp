@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The double-click and key-state rules of a desktop taken as one context.
 #include "tavrel/desktop_input_rules.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kernel input events counted in the activity record's terms.
 #include "tavrel/evdev_translation.h"
 

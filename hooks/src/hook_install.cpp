@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Install count, who holds and who installed the hooks, installing and removing them, and
 // handing out the record.
 #include "shared_atomic.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TavrelHooks.dll: the entry function, the two hook procedures and the three exports, each a
 // thin wrapper around the platform-free rules. The window system loads this library into
 // every process that takes mouse or keyboard input, so it uses no C runtime, no heap, no

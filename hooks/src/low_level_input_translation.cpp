@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Low-level mouse and keyboard events as the messages that the counting rules take.
 #include "tavrel/low_level_input_translation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Atomic access to the fields of the shared block. Hook procedures in many processes and
 // GetData in the program touch the same fields at once; these keep every update whole.
 // GCC builtins rather than std::atomic: the block is a plain record in a shared data

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X device events as the Windows mouse and keystroke messages that the counting rules take.
 #include "tavrel/x_input_translation.h"
 

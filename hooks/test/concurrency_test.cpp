@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hook procedures on several threads while another thread polls: nothing may be lost.
 #include <gtest/gtest.h>
 

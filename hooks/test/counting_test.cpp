@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The counting rules of the mouse and keyboard hook procedures.
 #include <gtest/gtest.h>
 

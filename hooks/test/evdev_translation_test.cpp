@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kernel input events counted as the activity record's five fields.
 #include <gtest/gtest.h>
 

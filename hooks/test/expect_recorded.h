@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check the translation tables share: what the block recorded, field by field, and
 // whether a button is still taken to be down.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the window system's hook calls: hands out numbered handles, can refuse
 // either hook type, and records every install and removal. Each ProcessState stands for
 // one process, whose key is the state's address; a process can be ended hard.

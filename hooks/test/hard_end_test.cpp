@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A holder of the hooks that ends without KillHooks (killed, crashed) while the library stays
 // mapped elsewhere: the next InitHooks counts it out and, if it was the installer, whose hooks
 // the window system removed with it, installs the hooks again.

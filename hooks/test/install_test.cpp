@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Installing and removing the hooks with an install count shared by several processes.
 #include <gtest/gtest.h>
 

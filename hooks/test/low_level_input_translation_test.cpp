@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Low-level mouse and keyboard events counted as one desktop-wide context.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X device events counted as Windows would count the same input.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Costs of the pain model's Update. The whole tick with its listeners: app/bench.
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pain accumulator. Every float expression is evaluated in double precision from the
 // single-precision operands, in the order the rule is written, and rounded to float only
 // when stored: the results must be the same on every build.

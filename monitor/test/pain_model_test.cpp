@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tavrel/pain_model.h"
 
 #include "tavrel/testing/default_model.h"

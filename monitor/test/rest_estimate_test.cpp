@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rest countdown against a simulated run of the model: idle ticks of 50 ms until the pain
 // is below the threshold.
 #include "tavrel/rest_estimate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick's clock: intervals are measured on the steady clock, so wall-clock steps neither add
 // pain nor cost input; a sleep is rest; nothing counted is ever dropped, not even at the end.
 #include "tavrel/sampling_tick.h"

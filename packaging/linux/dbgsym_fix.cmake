@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Run by CPack once the packages are made. CPack writes the debug symbols package with
 # absolute paths in its md5sums and without the documentation link that Debian's dbgsym
 # packages have; this builds it again from its own contents, right.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ico_to_png: writes one PNG of a given size from an .ico file, for the icon theme. The
 // image of exactly that size is taken when the file has one; otherwise the largest image whose
 // size divides it is enlarged pixel for pixel, so that the 16-colour drawings stay sharp.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Linux program's desktop files and its Debian package (cmake --build ... --target
 # package): the program, the menu entry and the application icon in the hicolor theme, the
 # PNGs made at build time from resources/icons/tavrel.ico; the input service's program and

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows downloads, included by platform/win32 once Tavrel is defined:
 #   package  a zip of the program, the hook library if the program imports it, and the readme
 #   msi      (64-bit build) the per-user installer, built by wixl from Tavrel.wxs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installer's one action of its own. Windows Installer removes only what the package
 // wrote: a Run value that the program's menu item wrote after installing would outlive the
 // program and name a file that is gone. On removal (not in an upgrade, which keeps the

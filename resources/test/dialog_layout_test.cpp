@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the two dialog templates through the real dialog manager: texts fit their
 // controls, the keyboard reaches the right controls, and the controls react to input
 // the way the program's handlers expect.

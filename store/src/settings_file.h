@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the INI store meets the file system: one whole read, one durable replacement.
 #pragma once
 

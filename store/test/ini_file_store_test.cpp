@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store contract over the INI file store, its file format, what a fresh object reads back,
 // and writes that cannot reach the disk.
 #include <filesystem>

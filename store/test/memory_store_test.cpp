@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store contract over the in-memory store and over the test double built on it.
 #include <memory>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every settings store must do, as one suite run against each implementation.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the test and run scripts: a virtual X display that keeps its settings between
 # clients (-noreset), with a tray host, for the native Linux program.
 # Usage: tavrel_linux_display_start; ...; tavrel_linux_display_stop

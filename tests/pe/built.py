@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Where the checks find the 32-bit build, and what a missing file means."""
 
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A small reader of Windows PE images (EXE and DLL), in pure Python.
 
 Reads the headers, the section table, the export and import directories, and gives access

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads the resources of a Windows PE image (located with peimage): the resource directory
 tree and decoders for dialog templates, string tables, menus, icon groups, icon images and
 version records.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks of the 32-bit TavrelHooks.dll as built: kind, exports, shared section, imports."""
 
 import unittest

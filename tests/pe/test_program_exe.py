@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks of the 32-bit Tavrel.exe as built: kind, and what it needs at load time."""
 
 import unittest

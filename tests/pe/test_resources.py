@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the resources linked into the 32-bit Tavrel.exe against the layout the program
 relies on: both dialog templates control by control, the string table, the frame's menu,
 the icon groups and their images, the version record and every resource's language.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Figures of the input service with a real kernel: its wake-ups while nothing happens, its
 CPU while a mouse moves 100 times a second and a keyboard types 10 keys a second, with one
 client taking every 50 ms as Tavrel does, and its CPU while one client asks as fast as it

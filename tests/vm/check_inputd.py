@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The input service with a real kernel: exact counts for the user in front, nothing for
 anyone else, the sessions followed, the messages' sizes, and devices and clients that go
 away in the middle."""

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tavrel itself as a Wayland program on the seat: alice (in front) and bob (behind) each run
 the installed program on a headless weston of their own, with no X display. The kernel's
 devices reach the service, the service's counts reach the one Tavrel in front, the other

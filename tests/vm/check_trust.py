@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The input service read as an attacker would, with a real kernel: what a client of the user
 in front learns of a key's time, strangers trying to crowd that user out, devices that claim
 absurd motion, keys queued across a session switch, the login screen, a lost D-Bus and a lock

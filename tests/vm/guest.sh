@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Inside the virtual machine, as root: installs the package, makes the users and their
 # sessions, runs the checks. Called by run.sh; its arguments: the package, then the checks.
 set -uo pipefail

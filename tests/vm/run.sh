@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # run.sh [--deb FILE] [CHECK...]: builds the Debian package (unless given one), boots one
 # virtual machine with a real kernel and systemd (logind, udev, D-Bus), installs the
 # package in it, makes three users (alice

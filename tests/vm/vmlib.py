@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Helpers for the checks that run inside the test virtual machine (as root): the input
 service's socket as seen by each user, uinput devices, session switches. A check is a
 script tests/vm/check_NAME.py that exits 0 when it passes; guest.sh runs each in turn."""

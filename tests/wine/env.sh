@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the test and run scripts: a virtual display and a fresh Wine prefix of our own.
 # Usage: tavrel_display_start; tavrel_prefix_new DIR; ...; tavrel_wine_stop
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the 64-bit Tavrel.exe's alarm under Wine: it never takes the keyboard
 from the program the user types in, a fullscreen window of another program holds it until it
 is gone, and the balloon choice shows no window. Another program is the probe's own window.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of Tavrel.exe under Wine.
 
 Run by ctest in the win64 build with DISPLAY (an X server without a window manager),

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of what the 64-bit Tavrel.exe counts, under Wine.
 
 The 64-bit release counts in its own process: no Wine process of the prefix may map

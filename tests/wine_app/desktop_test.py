@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the x64 release's place on the desktop under Wine: the Start with Windows
 item against the per-user Run key and Task Manager's mark, and the main window at a high DPI.
 

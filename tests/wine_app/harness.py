@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Driving Tavrel.exe under Wine from outside: the program, the probe, the store, X input.
 
 Needs DISPLAY and WINEPREFIX in the environment; uses wine, xdotool and tavrel_probe.exe.

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of Tavrel.exe's usage history under Wine: what X input leaves in the month
 file, and what the History window draws of seeded files.
 

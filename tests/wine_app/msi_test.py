@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The x64 installer under Wine: a silent per-user install, the installed program counting, an
 upgrade in place and an uninstall that leaves the user's settings and history.
 

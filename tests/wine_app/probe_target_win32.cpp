@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "probe_target_win32.h"
 
 #include <cstdio>

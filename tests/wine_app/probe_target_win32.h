@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe's own window, for input that goes to a program other than Tavrel, and a hold on
 // Tavrel's window thread.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrel_probe: looks into a running Tavrel window from outside, for the end-to-end tests and
 // the idle benchmark. Commands come from the command line or, when there are none, one per
 // line from standard input (so a test keeps one probe running instead of starting Wine for

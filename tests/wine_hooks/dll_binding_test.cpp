@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three exports as the program binds them: through the import library, by name, with
 // the real SetWindowsHookExA behind them.
 #include <gtest/gtest.h>

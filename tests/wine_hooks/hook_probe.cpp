@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Windows process that the hook tests drive line by line over stdin/stdout. It opens
 // windows for generated input to land on, calls the three exports of TavrelHooks.dll on
 // request and can put its own mouse hook in front of them. It loads the library only when

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """TavrelHooks.dll under Wine with real hooks, real processes and input from xdotool.
 
 Needs DISPLAY (an X server without window manager), WINEPREFIX (with the X11 driver's

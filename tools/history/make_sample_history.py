@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a month of made-up but realistic usage history, for screenshots and tests.
 
     make_sample_history.py --out DIR --month YYYY-MM --seed N [--utc-offset +01:00]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks of the sample month: the documented line format, the same file for the same seed,
 and the shape of a month (busy working days, quiet weekends, a few alarms that agree with
 the pain). That the program's reader takes every line is checked by the Linux end-to-end test,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Draws Tavrel's icons and writes them as 16-colour .ico files.
 
 Every icon is a group of a 32x32 and a 16x16 image with 4 bits per pixel, the standard

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the icon generator: the committed icons are its output, and their pictures tell
 the pain levels and the two alarm states apart."""
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Idle cost of Tavrel beside two do-nothing floors, all under Wine.
 
     bench_idle.py --bin DIR --tavrel-prefix P1 --floor-prefix P2 --counter-prefix P3

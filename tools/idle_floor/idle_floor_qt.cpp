@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // idle_floor_qt: the least a Qt program like Tavrel can cost on an X desktop: a window of
 // about the same size with a few controls, a notification-area icon and a 50 ms precise timer
 // whose handler only sets a label to the tick count while the window is shown (as Tavrel's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // idle_floor: the least a program like Tavrel can cost while idle under the same window
 // system: a window of the same size, a notification-area icon and a 50 ms timer whose
 // handler does nothing. Started with the argument "counter", it also shows its tick count

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The composition root end to end, over the shared fakes: what a shell gets from a few lines
 // of wiring (the tick, the settings verbs, the totals and the history), with and without a
 // place for the history.

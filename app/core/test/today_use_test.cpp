@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Today's mouse and keyboard time through the core, as the tip and the window show it, and the
 // daily mouse limit told once a day unless a quiet time holds it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Waits, as a user would, for what a thread of the program's own does (the copy into the
 // shared folder): up to five seconds.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A year of generated minutes in a scratch folder, for the benchmarks: typical use (working
 // days, eight hours at the desk) or the worst case of a line for every minute.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the history costs: a tick inside a minute, appending a finished minute to its file,
 // and reading a year of files back. Each beside a floor measured in the same run.
 #include <benchmark/benchmark.h>

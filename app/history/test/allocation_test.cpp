@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder hears twenty samples a second: one that ends no minute must not touch the
 // heap, the clock or the disk. The counting operator new is linked into this binary.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The History windows' browsing, as both shells use it: where it goes, what it reads for each
 // view, what it says while reading, after a failed read and when an old answer comes late.
 #include <gtest/gtest.h>

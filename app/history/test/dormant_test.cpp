@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A program that stops its timer while hidden and idle must come out of the rest as if it had
 // ticked all along: the same pain, totals, stored totals, history minutes and tick counter as
 // a program that never stopped, with the input that woke it counted in full.

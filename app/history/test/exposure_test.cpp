@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time at the mouse and the keyboard from the lines of the files: what kind of minute a line
 // is, days whose clock changed, and one minute on several computers.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Month files in memory, with a disk that can refuse writes or fill up part-way.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month files on disk and their reading: round trip, a torn last line, the locale, what
 // counts as a line, and the day and per-day figures built from them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A disk that refuses writes: one box per run of failures, monitoring goes on, and every
 // minute reaches the file once the disk takes writes again.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorder over a simulated clock, month files in memory and a main window that keeps its
 // boxes: each Tick is one sample 50 ms after the last.
 #pragma once

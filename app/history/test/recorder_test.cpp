@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Minute sums over a simulated clock: what one minute's line says, where the minutes fall
 // across midnight, month ends and daylight-saving changes, and a clock set back.
 #include <gtest/gtest.h>

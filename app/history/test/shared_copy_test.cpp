@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The copy of this computer's month files into the shared folder, as files on disk: what it
 // appends, what it completes, what it replaces, and what it leaves alone when the folder is
 // away; then, copied while the folder comes and goes, that nothing is lost.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The History window's reading of a shared folder as sync engines leave it: every computer's
 // folder, this computer's own files from its local history, names from computer.txt, and
 // nothing counted twice from the engines' own files.

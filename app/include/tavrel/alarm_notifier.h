@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm as a desktop notification with the pain, the threshold and how long to rest,
 // withdrawn once the alarm is over or held, as the caption's flashing ends: where the user
 // chose it instead of the window, and where a window may not bring itself to the front (a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user chose about the alarm, kept in the store's Main section: whether it brings the
 // window to the front (else it is a desktop notification), and a pause of the alarms.
 #pragma once

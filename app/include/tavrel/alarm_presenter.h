@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns each sample into what the user sees of the alarm: the window shown above the others
 // (never taking the keyboard) and its caption flashing while pain is at the threshold, the tray
 // icon blinking between the two alarm icons, the level icon otherwise, and a window the alarm

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window and the tray tip say of the alarm beyond the pain itself: why it is held,
 // until when alarms are paused, and how long a rest brings the pain below the threshold,
 // counting down as the user rests.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A short record of what goes wrong without anyone watching: a history write dropped, the
 // capture lost or back, a settings file skipped. One line per event; never any input data.
 #pragma once

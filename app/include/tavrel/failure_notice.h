@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tells the user of a failed write: one box at a time, whatever reports it.
 #pragma once
 

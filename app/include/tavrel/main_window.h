@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program's behaviour needs from its main window, on any desktop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's behaviour on any desktop: start-up, hiding to and showing from the
 // notification area, Quit, the end of the session, the settings verbs, and the parts that
 // listen to the tick.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times when the alarm must not interrupt the user: alarms paused, a fullscreen program in
 // front, the desktop's Do Not Disturb, or a program keeping the screen awake for a call, a
 // video or a slide show. The alarm is held, never lost: pain, counting, history and the tray's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The debugging read-outs: tick counter, the last sample's distances, the click totals,
 // pain and the two lifetime totals, each formatted only when its value changed.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick with the listeners every program wires to it, in the order of their effects: the
 // gate that decides whether an alarm shows or is held, the alarm and tray, what the window
 // says of the alarm, the read-outs, and the totals last, because a failure message lets

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The timer whose expiries run the tick, every 50 ms on the GUI thread.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two lifetime totals, "Main"/"Distance" and "Main"/"TotalKeys": read into the model at
 // start, stored every 100th tick, at Quit and when the session ends.
 #pragma once

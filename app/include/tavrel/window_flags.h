@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's three flags, which the window's behaviour and the alarm share.
 #pragma once
 

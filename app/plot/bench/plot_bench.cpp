@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From the files to the scenes the painters draw: a year read and the 30-day view built, the
 // last two months only, and a day; the Week and 30-day views of three computers sharing their
 // history, beside one computer's year read in the same run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts both views are made of: panels stacked down the scene, each a frame with a value
 // axis, grid lines, a title in the inks of its series, and the bars and lines inside it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day: pain minute by minute with the threshold and the alarms, then keys, clicks and
 // distance hour by hour.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last days side by side: peak pain as a line, then keys and clicks, distance and alarms
 // as bars, one slot per day, and the mouse hours of each day's week as a line against the
 // weekly reference.

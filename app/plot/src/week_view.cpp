@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The week: each day's hours at the mouse, at the keyboard and in all, against a day's computer
 // use that the studies link with upper-limb disorders; then the mouse hours adding up over the
 // week against the weekly mouse use they link with hand, wrist and shoulder disorders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Axis ticks on round numbers and their texts.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The day, week and 30-day views: where their parts land for an empty day, a day with one
 // minute, a very busy day and a week against the references, and that nothing leaves the scene
 // or overlaps its neighbour label.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings' conversions between integers and the model, and the reading of a field's
 // text as a number.
 #include "tavrel/setting_fields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings' table and conversions, and the reading of a field's text as a number.
 #include <cstdint>
 #include <iterator>

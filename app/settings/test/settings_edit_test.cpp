@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Taking what the user typed into a field when the field loses the focus.
 #include <string>
 

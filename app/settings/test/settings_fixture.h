@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window's settings half over a recording store and a fake window, with the steps a
 // user takes and the invariant that must hold after each of them.
 #pragma once

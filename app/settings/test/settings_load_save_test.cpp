@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up's choice of set, loading a set, Save and RESET.
 #include <string>
 #include <vector>

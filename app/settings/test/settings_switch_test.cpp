@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Switching between the two sets and the save question, at a switch and at Quit.
 #include <string>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window system decides for itself when it turns device input into the messages a
 // window receives, for captures that see the devices' input rather than those messages: the
 // X RECORD capture on Linux and the low-level capture on Windows. Neither source says which

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the kernel's input events (evdev: type, code, value) from keyboards, mice, pointing
 // sticks, touchpads and tablets into the five counts of the activity record. Plain numbers in,
 // running totals out: no Linux header, no heap, no lock. One translator serves every device;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the hook library, free of any window system: the shared block, the state
 // each process keeps, the counting of mouse and keyboard messages, and the install count.
 // The Windows library wraps these around SetWindowsHookExA and a shared data section.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns what Windows' low-level input hooks report (every mouse and keyboard event of the
 // desktop, before any window takes it) into the mouse and keystroke messages that the
 // counting rules take, with the whole desktop as one context: one last position, one set of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Turns the X server's device events (as X RECORD reports them) into the mouse and keystroke
 // messages that the hook procedures count on Windows, so that one desktop gives the same
 // figures on both platforms. Plain numbers in, counts into an ActivityBlock out: no X header,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the tick's activity comes from: the hook library on Windows, X RECORD on Linux.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clocks the tick and the history read: a steady clock for measuring intervals, UTC and
 // local time for naming the minutes of the history.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pain accumulator: weights, threshold, decay, break limit, totals, pain.
 #pragma once
 

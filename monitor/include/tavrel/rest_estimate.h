@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a rest brings the pain below the threshold, by the model's own decay rule.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What one tick publishes: the sample of one interval and the model's answer to it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 50 ms heartbeat: take the activity counted since the previous tick, measure the time
 // since then, update the pain model and publish one sample to every listener.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a source that counts on a thread of its own wakes a GUI that stopped its timer: the
 // GUI arms the latch, and the first input after that posts one wake-up, not one per event.
 #pragma once

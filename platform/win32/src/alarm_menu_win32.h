@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm's entries of the tray menu ("Pause alarms": for 30 minutes, for 1 hour, until
 // tomorrow, resume; "Bring the window to the front") and of the system menu (the check item).
 // Made at run time, so that the resources both releases share stay as they are.

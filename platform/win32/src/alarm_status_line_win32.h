@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line below the main window's controls that says what holds the alarm, until when alarms
 // are paused and how long to rest; and, below it, the line of today's mouse and keyboard time.
 // Made at run time, so that the dialog template, which both releases share with its checks,

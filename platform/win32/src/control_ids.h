@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the core's names meet the window's numbers: read-outs, settings fields, set buttons
 // and tray icons to their control and resource ids. The one place that knows both.
 #pragma once

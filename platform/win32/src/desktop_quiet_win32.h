@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the desktop is busy so that the alarm must wait: the shell says a fullscreen
 // program, Direct3D game, presentation or fullscreen Store app is in front
 // (SHQueryUserNotificationState), or the foreground window covers its whole monitor, which is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Layout at any DPI. The x64 release is per-monitor DPI aware: Windows tells each window its
 // monitor's DPI when it moves (WM_DPICHANGED) and leaves the rescaling to the program. Dialogs
 // are rescaled here rather than by the dialog manager, so that one way runs everywhere, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "folder_chooser_win32.h"
 
 #include <shobjidl.h>

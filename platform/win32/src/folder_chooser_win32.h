@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's folder chooser (the common item dialog, picking folders), for "Share
 // history...".
 #pragma once

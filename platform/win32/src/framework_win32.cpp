@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "framework_win32.h"
 
 #include "registry_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The least window framework the program needs: an application object, an invisible
 // owner frame, and modal dialogs that dispatch through a static message table.
 #pragma once

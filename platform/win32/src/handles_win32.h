@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every handle the program owns, each in a guard that releases it at the latest when the
 // owner goes.
 #pragma once

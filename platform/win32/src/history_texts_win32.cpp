@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "history_texts_win32.h"
 
 #include <shlobj.h>

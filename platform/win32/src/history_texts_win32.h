@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the History window needs from the system: the folder, the computer's name, the DPIs and
 // text as a static control shows it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The History window: the day's pain and input, the week's mouse and keyboard hours, or the
 // last thirty days, drawn from the month files of this computer or of every computer sharing
 // the history; buttons to go from day to day and to open the folder. A plain window made in

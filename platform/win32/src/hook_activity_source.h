@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The activity source of the Windows program: the hook library, loaded once more by file
 // name for as long as it counts.
 #pragma once

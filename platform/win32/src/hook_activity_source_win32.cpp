@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "hook_activity_source.h"
 
 #include "TavrelHooks.h"

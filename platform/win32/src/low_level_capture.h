@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The activity source of the 64-bit program: the desktop's low-level mouse and keyboard
 // hooks, run on a thread of their own inside this process. Nothing is loaded into any other
 // process, and no program's input waits on the program's window thread.

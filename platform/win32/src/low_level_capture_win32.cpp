@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "low_level_capture.h"
 
 #include "physical_pixels_win32.h"

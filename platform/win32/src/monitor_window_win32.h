@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on Win32: the dialog, its message table, and the window-system operations
 // that the platform-free controller asks for through its roles.
 #pragma once

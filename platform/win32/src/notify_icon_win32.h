@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon in the notification area with its tip, and the balloon beside it that
 // Windows 10 and 11 show as a toast: the alarm's notification where the user chose it
 // instead of the window.

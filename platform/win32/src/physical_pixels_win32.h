@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen coordinates in physical pixels on the calling thread, whatever the process's own DPI
 // awareness: a DPI-unaware thread sees every point scaled to its own logical space, which at
 // 150 % would count two thirds of the pointer's real travel.

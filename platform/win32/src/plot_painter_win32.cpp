@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plot_painter_win32.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws a chart of the usage history with GDI: the primitives of a PlotScene, in the order the
 // scene lists them, scaled from device-independent units to the pixels of the window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What this build of the program counts with, and the screen width that the pain model
 // measures moves against. Each Windows build links one definition: the 32-bit release the
 // hook library, the 64-bit release its own low-level capture.

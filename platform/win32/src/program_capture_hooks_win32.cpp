@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 32-bit release counts with TavrelHooks.dll, in every process's own coordinates.
 #include <windows.h>
 

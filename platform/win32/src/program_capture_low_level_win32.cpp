@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 64-bit release counts in its own process with the low-level capture, in physical
 // pixels. For the tests only, "--capture=hook-library" on the command line has it count with
 // TavrelHooks.dll instead, as the 32-bit release does; the library is loaded only then.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store kept in the Windows registry of the current user.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "start_with_windows_win32.h"
 
 #include "framework_win32.h"

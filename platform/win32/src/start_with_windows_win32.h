@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Start with Windows" item of the tray menu and the system menu: the program's value
 // under HKCU\Software\Microsoft\Windows\CurrentVersion\Run, read beside the mark Task Manager
 // keeps under ...\Explorer\StartupApproved\Run. The rule is tavrel/start_with_windows.h,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's entry under HKCU\Software\Microsoft\Windows\CurrentVersion\Run and the mark
 // Task Manager keeps beside it under ...\Explorer\StartupApproved\Run: read, written and
 // removed for the menu item and for the installer's removal.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Windows clocks: the tick count, which goes on through sleep and never steps, for the
 // tick; UTC, and local time with its offset, for the history.
 #pragma once

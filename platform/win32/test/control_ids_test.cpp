@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's numbers for the core's names: every read-out, field, button and icon has its
 // own, and only the settings fields read back as fields.
 #include <gtest/gtest.h>

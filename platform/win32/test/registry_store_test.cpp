@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The store contract over the registry store, and how it meets values it did not write.
 #include <windows.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A settings store kept in one INI file: the desktops that have no registry keep it in the
 // user's configuration folder. Plain C++17, no toolkit.
 #pragma once

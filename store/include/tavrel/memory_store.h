@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A settings store held in memory: for tests, and for a run that must not touch the disk.
 #pragma once
 

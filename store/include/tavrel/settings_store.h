@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store: named sections of 32-bit integers and texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one owner of a POSIX file descriptor: closed when its owner goes, moved, never copied.
 // The settings file and the input service hold every descriptor they open in one.
 #pragma once

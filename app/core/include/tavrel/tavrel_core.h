@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole program's behaviour wired once for every shell: the controller with its tick and
 // listeners, the usage history's writer and recorder listening after them, the copy of the
 // history into a shared folder, today's mouse and keyboard time and its daily limit. A shell

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An optional limit of mouse time a day, on all the computers that share the history: when
 // today's passes it, one desktop notification, at most once a day, held by the quiet times
 // that hold the alarm (a pause, a fullscreen program, Do Not Disturb, a call).

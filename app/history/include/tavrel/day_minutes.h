@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which minutes of one local day were used, and how: the day's time across computers, where a
 // minute used on several of them counts once. (The hour that comes twice at the end of
 // daylight-saving time counts once here too.)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The month files in a folder on disk, in plain C++17: the platform shell names the folder.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time at the mouse and at the keyboard, from the minutes of the history. A minute of a file
 // is a mouse minute when it has pointer movement, a drag or a click (or double-click), a
 // keyboard minute when it has keys, an active minute when it has either. Time counts real

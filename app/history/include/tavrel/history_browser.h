@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a History window shows and where it is: the view (a day, a week or the last thirty
 // days), the date, the computer or all of them, the moves between dates, the heading, the
 // totals, the computers found and the chart, and whether the files are being read or could

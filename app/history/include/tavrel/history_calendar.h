@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Local dates and minutes of the usage history, and the calendar arithmetic they need.
 #pragma once
 

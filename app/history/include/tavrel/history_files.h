@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the usage history lives: one file per local month, named YYYY-MM.csv. The writer and
 // the reader reach it through this role, so they are tested over a store that can fail.
 #pragma once

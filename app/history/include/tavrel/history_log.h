@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the month files back, of one computer or of several: tolerant of the header, torn and
 // malformed lines; the lines of one local minute (a clock set back, the end of daylight-saving
 // time, several computers) are added up. Builds the day and per-day figures the views show.

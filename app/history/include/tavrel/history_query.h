@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One read of the usage history for a History window: what to read and what it found. A shell
 // runs RunHistoryQuery on a worker thread of its own and hands the result back to the browser.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Listens to the tick and sums each local minute: keys, clicks, double-clicks, move and drag
 // distance, the highest pain, the ticks in alarm and the threshold in force. A finished minute
 // goes to the writer; the open one at the end of the session.

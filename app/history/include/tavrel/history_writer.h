@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Appends finished minutes to the month files. A minute that cannot be written waits in a
 // bounded queue and goes out, in order, with the next write that succeeds.
 #pragma once

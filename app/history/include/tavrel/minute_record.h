@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One minute of the usage history and its line in a month file. Numbers are written and
 // read by hand, never through the C or C++ locale, so that a file reads the same on every
 // desktop.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sharing the usage history through a folder the user keeps in sync between computers: the
 // setting, this computer's id and name, the copy into the folder, and the one notice while it
 // cannot be written. The local history is written as ever; the shared folder gets a copy.

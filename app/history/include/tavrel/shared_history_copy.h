@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps a copy of this computer's month files in its folder of a shared folder, so that the
 // user's other computers read them. The local history stays the record: the copy only ever
 // takes what the local files hold, so whatever could not be copied while the shared folder

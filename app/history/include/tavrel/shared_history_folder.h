@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A folder the user keeps in sync between computers with any sync engine. Each computer writes
 // only its own month files, under <folder>/<computer id>/, with computer.txt beside them naming
 // it as the user sees it; every computer reads them all. A sync engine's own files (markers,

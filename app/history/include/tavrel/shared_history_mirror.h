@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Copies this computer's history into the shared folder on a thread of its own, so that a
 // shared folder on a drive that hangs never holds up the tick. It copies when told that the
 // local files grew, and again every minute while the folder cannot be written; after each copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the user is told of a shared folder that cannot be used, in plain words.
 #pragma once
 

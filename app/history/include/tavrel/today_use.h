@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Today's time at the mouse and at the keyboard: this computer's minutes as they happen, from
 // the minute the recorder has open and those it wrote today, and the other computers' sharing
 // the history as their files say. For the tray tip, the window and the daily mouse limit.

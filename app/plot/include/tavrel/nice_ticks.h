@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Axis ticks on round numbers: steps of 1, 2 or 5 times a power of ten.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a chart of the history looks like, as primitives in device-independent units (1/96
 // inch; origin at the top left, y downwards). The painters of the platform shells draw the
 // lists in the order they are declared and decide nothing themselves.

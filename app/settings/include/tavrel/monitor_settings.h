@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings half of the main window: loading a settings set into the pain model and the
 // settings fields, taking edits, tracking unsaved edits, saving, switching sets, and RESET.
 #pragma once

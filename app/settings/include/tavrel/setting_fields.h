@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings, one row each: the name the code uses, the store key, the default, the label
 // of its field, whether the field takes digits only, the range that survives a round trip
 // through the model, and the conversions between the integers that the user types and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the settings code needs from the window that shows the settings fields, the two set
 // buttons and the Save button. The fields' texts come the other way, with each committed
 // edit, so the view is never asked what a field holds.

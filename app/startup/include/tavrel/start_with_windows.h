@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start with Windows": what the menu item shows and what choosing it does, from the program's
 // value under the per-user Run key and the mark that Task Manager's Startup tab keeps beside it.
 // The registry access lives in the Windows shell; this is the rule alone.

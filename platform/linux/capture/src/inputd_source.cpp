@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input service's client: one request in flight at a time, on a non-blocking socket.
 #include "tavrel/inputd_source.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tavrel/picking_source.h"
 
 #include "tavrel/inputd_source.h"

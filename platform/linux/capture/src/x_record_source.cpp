@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // X RECORD capture: a data connection blocked in XRecordEnableContext on its own thread,
 // a control connection that creates the context and ends the recording.
 #include "tavrel/x_record_source.h"

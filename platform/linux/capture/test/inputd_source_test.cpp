@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The client against a fake service on a socket of the test's own.
 #include "tavrel/inputd_source.h"
 

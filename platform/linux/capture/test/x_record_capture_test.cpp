@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The capture end to end: xdotool drives the X server on $DISPLAY, X RECORD reports it, and
 // the records taken must hold what the hooks would have counted on Windows.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One client of the service: its socket, the request it is sending, what it has asked and
 // been told, its account in the ledger. Closing it gives all of that back.
 #pragma once

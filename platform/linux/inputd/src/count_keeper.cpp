@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who is counted for, what each request is answered, and when.
 #include "tavrel/count_keeper.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-connection bookkeeping of the input service.
 #include "tavrel/count_ledger.h"
 

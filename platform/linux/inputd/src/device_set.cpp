@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding, opening and reading the seat's input devices.
 //
 // Hotplug is followed through the file system, not udev's netlink monitor: the service runs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboards, mice, touchpads, pointing sticks and tablets of the seat, open for reading
 // (never grabbed), classified through udev, followed as they come and go.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's epoll set.
 #include "epoll_set.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's one epoll set, and the tags that say which of its descriptors woke it.
 #pragma once
 

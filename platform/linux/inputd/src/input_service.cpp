@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input service's loop and its answers to clients.
 #include "input_service.h"
 

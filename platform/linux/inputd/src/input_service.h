@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's one thread: an epoll loop over the listening socket, the clients, the
 // devices, logind, and two timers: the release grid's, which runs only while something was
 // counted since its last point (or a request waits for the next one), and the half

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sentences a client shows for each answer of the input service.
 #include "tavrel/inputd_protocol.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // logind through sd-login's files and the system bus, read without blocking.
 #include "logind_session_source.h"
 

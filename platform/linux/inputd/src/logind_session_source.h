@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seat's sessions as logind reports them: who is in front and of what class (sd-login's
 // files), and whether that session is locked (its LockedHint and logind's Lock and Unlock
 // signals, over the system bus). Nothing here blocks: the bus is read asynchronously, on an

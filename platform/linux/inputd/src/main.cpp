@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavrel-inputd: counts the seat's keyboard and pointer use and hands the counts, and
 // nothing else, to the user in front. Started by systemd through its socket; for trying it
 // out by hand, `tavrel-inputd --socket PATH` listens on PATH itself.

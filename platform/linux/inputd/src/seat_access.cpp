@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The access rule of the input service.
 #include "tavrel/seat_access.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the service's loop reaches the kernel's devices and logind through: the real ones in
 // the service (udev and evdev, sd-login and the system bus), fakes in the loop's tests.
 #pragma once

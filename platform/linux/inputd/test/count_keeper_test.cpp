@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What each connection is given, and when, as sessions come to the front, lock and leave,
 // and as the release grid's points pass.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's loop, over socket pairs, with a fake device and a fake seat: when replies
 // come, who gets room, what a seat change does to what the devices hold, how long a half
 // request may stay.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who the input service answers with counts.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: the program's name and version, copyright, contact and web site; OK, Esc and
 // the close box end it.
 #pragma once

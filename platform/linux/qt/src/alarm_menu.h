@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The alarm's entries of a menu: "Pause alarms" (for 30 minutes, for 1 hour, until tomorrow,
 // resume) and the check item "Bring the window to the front". The tray menu has them, and the
 // window's own menu for desktops without a notification area.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Start at login": a desktop entry in the user's autostart folder
 // ($XDG_CONFIG_HOME/autostart/tavrel.desktop) that starts this program.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Desktop notifications over the session bus ("org.freedesktop.Notifications"). Every call
 // is sent without waiting for the answer, so a slow or missing notification server never
 // holds up a tick.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the desktop is busy so that the alarm must wait: a fullscreen window in front (X11),
 // the desktop's Do Not Disturb (GNOME's banners off, read through the settings portal; a
 // notification server's Inhibited property, as KDE Plasma's), or a program keeping the screen

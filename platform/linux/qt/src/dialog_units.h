@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Places widgets by the Windows window's arrangement, in dialog units taken from the desktop's
 // font: a horizontal unit is a quarter of the font's average character width and a vertical
 // unit an eighth of its height, widened where a text of this font would not fit its box.

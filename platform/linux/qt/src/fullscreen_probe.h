@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether the window that has the focus is a fullscreen window (a slide show, a shared
 // screen, a video call), asked of the X server through the window manager's own properties:
 // the root's _NET_ACTIVE_WINDOW and that window's _NET_WM_STATE. Over Qt's connection, on the

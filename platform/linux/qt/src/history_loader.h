@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads the usage history for the History window on a worker thread, so that the window stays
 // responsive while months of files are read; the figures come back on the GUI thread.
 #pragma once

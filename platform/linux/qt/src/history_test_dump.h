@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The History window for the end-to-end tests: with TAVREL_TEST_HISTORY_DUMP=<file>, the
 // program appends one line of JSON whenever the window changes: whether it shows, its view,
 // day and totals text, its buttons, and the chart panels' rectangles on the screen, so that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The History window: a day's pain minute by minute with the threshold and the alarms, and its
 // hours' keys, clicks and distance, with the day's totals; a week's mouse and keyboard hours
 // against the references; or the last thirty days side by side. Previous, Next and Today move

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tavrel on a Linux desktop: one instance per user, then the shell that wires the Qt window
 // and tray icon, the capture and the INI store around the platform-free core.
 #include <cstdio>

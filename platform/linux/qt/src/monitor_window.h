@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window on a Qt desktop: the settings fields, Quit and Save, the two set
 // buttons, the debugging read-outs and RESET, arranged as on Windows; and the window-system
 // operations that the platform-free controller asks of its window.

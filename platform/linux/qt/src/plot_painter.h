@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws a plot scene with QPainter: the background, then the scene's spans, bars, lines,
 // polylines and labels in that order, in the colours DefaultRgb gives. It decides nothing of
 // what is shown; the core's views do.

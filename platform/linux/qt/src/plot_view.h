@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A widget that shows one chart: it asks its builder for a scene of its own size whenever
 // that changes, and has the plot painter draw it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux program's composition root: the platform's roles, built in order, then the core
 // over them; every event of the window, the tray and the session goes to that core.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ends of a session that do not pass through Quit: SIGTERM, SIGHUP and SIGINT (a
 // shutdown, a closed terminal, Ctrl+C), and a lost X server, after which Qt ends the process
 // with exit(). Each keeps the totals as Quit does, asking nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One running program per user: a later start hands its wish to be seen to the running one
 // over a local socket and ends.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The clocks of the running system: UTC and local time, broken down, and the boot clock,
 // which counts on through suspend and never steps.
 #pragma once

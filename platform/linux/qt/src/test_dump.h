@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window on the program for its end-to-end tests: with TAVREL_TEST_DUMP=<file> in the
 // environment, the program writes what its window and tray icon show, read back from the
 // widgets themselves, as one line of JSON appended to that file whenever any of it changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tick's timer on a Qt desktop: a precise 50 ms QTimer on the GUI thread.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon in the notification area (an XEmbed tray or a StatusNotifier host), its
 // menu, and the 16x16 pictures of the six levels and the two alarm icons.
 #pragma once

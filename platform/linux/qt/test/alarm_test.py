@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the alarm on an X11 desktop with a window manager (openbox), an xterm
 in which the user types, and fake desktop services on a private session bus.
 

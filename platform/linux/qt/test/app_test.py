@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the Linux program on a real X server, driven by xdotool.
 
 Usage: app_test.py --bin PATH/tavrel [unittest arguments]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the program under a faked clock (libfaketime): a night's sleep, a time
 sync's step, a clock set back and a new month neither raise an alarm nor lose a key, and a
 pause ends by itself when its time comes.

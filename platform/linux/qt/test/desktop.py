@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop around the program in the alarm's tests: a window manager (openbox), a terminal
 in which the user types (xterm), and a private session bus with the fake desktop services.
 """

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs the Linux program under a test's control on an X display, and reads its window.
 
 The program, started with TAVREL_TEST_DUMP=<file>, appends one JSON line whenever its

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The settings file as an ordinary user meets it, with the real program on an X display.
 
 The program runs as a throwaway user of its own (the tests run as root, who can read every

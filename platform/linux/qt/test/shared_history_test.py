@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Two computers that share their usage history through Syncthing, end to end.
 
 Usage: shared_history_test.py --bin PATH/tavrel [unittest arguments]

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Two or more Syncthing instances on loopback, for the tests of the shared history.
 
 Each instance has its own home (keys, configuration, database) under a test folder, fixed

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Today's mouse and keyboard time in the tray tip and the window, and the daily mouse limit's
 one notification, held by the desktop's Do Not Disturb, on a real X server.
 

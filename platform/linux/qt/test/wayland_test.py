@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the Linux program as a Wayland program, on a headless compositor.
 
 Usage: wayland_test.py --bin PATH/tavrel [--screenshot FILE] [unittest arguments]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pain model as a fresh installation sets it up on a 1024-pixel screen.
 #pragma once
 

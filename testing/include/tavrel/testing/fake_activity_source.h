@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An activity source for tests: hands out what the test put there, once.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's side of the alarm in memory: whether it is busy, how often it was asked, and
 // the notifications it was given.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A diagnostics log for tests: keeps every line noted.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A main window in memory: keeps its visibility, read-outs and boxes, and counts every
 // effect asked of it.
 #pragma once

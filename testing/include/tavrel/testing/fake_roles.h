@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every role a controller takes, as the shared fakes, in one piece: a test derives from it
 // (or holds one) and hands Roles() to the controller or the core.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings part of a window in memory: fields, set buttons and the Save button.
 #pragma once
 

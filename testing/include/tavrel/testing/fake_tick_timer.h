@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tick timer in memory: says whether it runs and counts its starts and stops; the test
 // runs the ticks itself.
 #pragma once

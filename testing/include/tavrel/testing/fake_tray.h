@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A notification area in memory: what it shows, and every change asked of it.
 #pragma once
 

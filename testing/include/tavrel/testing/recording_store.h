@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A store for tests of code that uses one: records every access and fails chosen writes,
 // single or batched.
 #pragma once

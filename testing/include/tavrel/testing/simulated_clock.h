@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A clock the test moves: real calendar arithmetic, so it crosses midnight, month and year
 // ends; its wall clock can be set back or forward without moving the steady clock, and its
 // UTC offset changes as at a daylight-saving switch.

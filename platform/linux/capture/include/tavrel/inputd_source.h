@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input service's client: every tick hands in the reply to the previous tick's request
 // and sends the next one, both without waiting, so the counts arrive one tick late and the
 // GUI thread never blocks. A broken connection is retried once a second.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Linux program's one source: X RECORD under X11; in a Wayland session the input
 // service while it counts for this user, else X RECORD for the X11 programs. Both run there
 // from the start, so that a service that goes away or comes back changes the source between

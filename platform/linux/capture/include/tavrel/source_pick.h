@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which of the Linux program's two sources the tick takes its counts from, and what the user
 // is told about it. Under X11 X RECORD sees every program. In a Wayland session only the
 // input service sees the whole desktop; X RECORD still sees the X11 programs, which is the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's input on Linux: the X RECORD extension reports every client's device events,
 // which a thread of this source counts by the hooks' rules into a block of its own; the tick
 // takes from that block as the Windows program takes from the hooks' shared block.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The service's state apart from its files and sockets: the translator that counts every
 // device, the totals as of the last point of the release grid, the connections' ledger, and
 // the seat as the session source last reported it. The service feeds it events, requests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Per connection, what the service has counted since that connection's previous Take. One
 // set of running totals serves every connection: each keeps the totals it last took at, so
 // an event costs the same with one client or many. The ledger also decides who gets room:

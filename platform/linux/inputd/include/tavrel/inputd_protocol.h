@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What crosses the socket between tavrel-inputd and a Tavrel client. Counts only: the five
 // fields of the activity record, never a key code, a position or a time stamp. Fixed-size
 // messages in host byte order (both ends run on the same machine).

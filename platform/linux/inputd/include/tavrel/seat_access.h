@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Who may have counts: the user whose session of class `user` is in front on the devices'
 // seat, and only while it is known to be unlocked. The facts come from a SessionSource
 // (logind in the service, a fake in tests); the rules themselves are plain logic, and every

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The desktop's quiet-time services on a session bus, for tests: GNOME's settings as the
 settings portal serves them (org.gnome.desktop.notifications show-banners), a notification
 server with KDE's Inhibited property, GNOME's session manager with InhibitedActions, and the

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A stand-in for the input service on a test's socket: answers every Take with what the
 control file says, holds a Wait until there is something to say (counts to give, or a status
 other than the last one replied), and logs each request as a JSON line.

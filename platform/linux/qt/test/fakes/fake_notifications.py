@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """A notification server on the session bus for tests: owns org.freedesktop.Notifications,
 answers Notify with ids counting up from 1, and logs every call as a JSON line.
 Needs the system's python3 with its dbus and gi modules.
