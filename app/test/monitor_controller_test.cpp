@@ -1,53 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's life: start-up, hiding to the tray and coming back, alarms that raise
-// the window and send it back, Quit, the end of the session, and the debugging button,
+// the window and send it back, a source that cannot count, and the debugging button,
 // driven with the tick over the shared fakes.
 #include "tavrel/monitor_controller.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "tavrel/testing/fake_roles.h"
+#include "monitor_controller_fixture.h"
 
 namespace tavrel {
+namespace controller_test {
 namespace {
-
-using namespace tavrel::testing;
-
-constexpr char kWriteFailed[] = "Can't write to INI file?";
-
-class MonitorControllerTest : public ::testing::Test, public FakeRoles {
-  protected:
-    void SetUp() override { idleMs = 0; }
-    void TearDown() override { idleMs = 0; }
-
-    MonitorController& Start() {
-        controller = std::make_unique<MonitorController>(Roles());
-        controller->Start(1024);
-        controller->OnTimer();  // the first tick only reads the clock
-        return *controller;
-    }
-    void Tick(int ms = 50) {
-        clock.Advance(ms);
-        controller->OnTimer();
-    }
-    // One interval with ten keystrokes: 100 pain with the default weights, an alarm at the
-    // default threshold of 100.
-    void TickWithKeys(int keys) {
-        source.pending.keys = keys;
-        Tick();
-    }
-    void ExpectFlags(int u, int d, int a) const {
-        EXPECT_EQ(controller->flags().hiddenByUser, u);
-        EXPECT_EQ(controller->flags().hiddenUndisturbed, d);
-        EXPECT_EQ(controller->flags().raisedByAlarm, a);
-    }
-
-    std::unique_ptr<MonitorController> controller;
-};
 
 TEST_F(MonitorControllerTest, StartUpCountsLoadsTheStoredTotalsAndDefaultsAndShowsTheIcon) {
     store.data.WriteInt("Main", "Distance", 1234);
@@ -201,130 +167,6 @@ TEST_F(MonitorControllerTest, HidingDuringAnAlarmLastsOneTick) {
     ExpectFlags(1, 0, 1);
 }
 
-TEST_F(MonitorControllerTest, QuitWithoutEditsStoresTheTotalsAndShutsDown) {
-    Start();
-    source.pending.moveDistance = 100.0f;
-    source.pending.keys = 3;
-    Tick();
-
-    EXPECT_TRUE(controller->OnQuit());
-    EXPECT_FALSE(timer.running);
-    EXPECT_FALSE(tray.shown);
-    EXPECT_EQ(source.stops, 1);
-    EXPECT_TRUE(window.closed);
-    EXPECT_TRUE(window.questions.empty());
-    EXPECT_EQ(store.data.ReadInt("Main", "Distance", -1), 1000);
-    EXPECT_EQ(store.data.ReadInt("Main", "TotalKeys", -1), 3);
-    controller.reset();
-    EXPECT_EQ(tray.removes, 1) << "the icon is gone already";
-    EXPECT_EQ(source.stops, 1);
-}
-
-TEST_F(MonitorControllerTest, QuitAndTheSessionsEndCountWhatCameSinceTheLastTick) {
-    for (const bool quit : {true, false}) {
-        SCOPED_TRACE(quit ? "Quit" : "logoff");
-        Start();
-        Tick();
-        // The move to the Quit button and its click, after the last tick.
-        source.pending.moveDistance = 20.0f;
-        source.pending.clicks = 1;
-        source.pending.keys = 2;
-        clock.Advance(30);
-        if (quit) {
-            EXPECT_TRUE(controller->OnQuit());
-        } else {
-            controller->OnSessionEnd();
-        }
-        EXPECT_EQ(store.data.ReadInt("Main", "Distance", -1), 200);
-        EXPECT_EQ(store.data.ReadInt("Main", "TotalKeys", -1), 2);
-        EXPECT_EQ(window.raises, 0);
-        store.data.WriteInt("Main", "Distance", 0);
-        store.data.WriteInt("Main", "TotalKeys", 0);
-    }
-}
-
-TEST_F(MonitorControllerTest, QuitWithEditsFollowsTheAnswer) {
-    struct Case {
-        Answer answer;
-        bool ends;
-        std::int32_t storedThreshold;
-    };
-    const Case cases[] = {{Answer::Yes, true, 50},
-                          {Answer::No, true, -1},
-                          {Answer::Cancel, false, -1},
-                          {Answer::Other, true, -1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.answer));
-        controller.reset();
-        window = FakeMainWindow();
-        tray = FakeTray();
-        store.data = MemoryStore();
-        Start();
-        controller->OnFieldCommitted(SettingId::Threshold, "50");
-        window.answers.push_back(c.answer);
-
-        EXPECT_EQ(controller->OnQuit(), c.ends);
-        EXPECT_EQ(window.questions.size(), 1u);
-        EXPECT_EQ(window.closed, c.ends);
-        EXPECT_EQ(timer.running, !c.ends);
-        EXPECT_EQ(tray.shown, !c.ends);
-        EXPECT_EQ(store.data.ReadInt("Good", "Threshold", -1), c.storedThreshold);
-        if (!c.ends) {
-            EXPECT_TRUE(view.saveEnabled);
-        }
-    }
-}
-
-TEST_F(MonitorControllerTest, QuitReportsTotalsThatCouldNotBeStoredAndStillEnds) {
-    Start();
-    store.FailAllWrites();
-    EXPECT_TRUE(controller->OnQuit());
-    EXPECT_EQ(window.messages, (std::vector<std::string>{kWriteFailed}));
-    EXPECT_TRUE(window.closed);
-}
-
-TEST_F(MonitorControllerTest, SessionEndStoresTheTotalsAsksNothingAndTellsNothing) {
-    Start();
-    controller->OnFieldCommitted(SettingId::Threshold, "50");  // an unsaved edit
-    source.pending.keys = 4;
-    Tick();
-
-    controller->OnSessionEnd();
-    EXPECT_EQ(store.data.ReadInt("Main", "TotalKeys", -1), 4);
-    EXPECT_TRUE(window.questions.empty());
-    EXPECT_EQ(store.data.ReadInt("Good", "Threshold", -1), -1) << "edits are not saved unasked";
-    EXPECT_FALSE(timer.running);
-    EXPECT_FALSE(tray.shown);
-    EXPECT_EQ(source.stops, 1);
-
-    // A failing store at the end of a session: nobody is there to answer a box.
-    controller.reset();
-    Start();
-    store.FailAllWrites();
-    controller->OnSessionEnd();
-    EXPECT_TRUE(window.messages.empty());
-    controller->OnSessionEnd();  // a second end request does nothing more
-    EXPECT_EQ(source.stops, 2);
-}
-
-TEST_F(MonitorControllerTest, OneFailureBoxAtATimeWhateverReportsIt) {
-    Start();
-    store.FailAllWrites();
-    int nestedQuits = 0;
-    window.onMessage = [&] {
-        // While the first box waits: the periodic saves of the ticks, a Save and a Quit.
-        if (nestedQuits++ > 0) return;
-        for (int i = 0; i < 250; ++i) Tick();
-        controller->OnFieldCommitted(SettingId::Threshold, "60");
-        controller->OnSave();
-    };
-    while (controller->tick().tickCount() != 99) Tick();
-    Tick();  // the save of tick 100 fails
-    EXPECT_EQ(controller->tick().tickCount(), 350);
-    // The first box held every other report silent; the tick's second write had its own.
-    EXPECT_EQ(window.messages.size(), 2u);
-}
-
 TEST_F(MonitorControllerTest, TheIconComesBackWhenTheNotificationAreaRestarts) {
     Start();
     TickWithKeys(3);  // level 1 at 30 pain
@@ -402,4 +244,5 @@ TEST_F(MonitorControllerTest, LeavingTheRunAnyOtherWayRemovesTheTrayIcon) {
 }
 
 }  // namespace
+}  // namespace controller_test
 }  // namespace tavrel

@@ -5,36 +5,20 @@
 // notification instead of the window.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "tavrel/monitor_controller.h"
-#include "tavrel/testing/fake_roles.h"
+#include "monitor_controller_fixture.h"
 
 namespace tavrel {
+namespace controller_test {
 namespace {
 
-using namespace tavrel::testing;
-
-class QuietAlarmTest : public ::testing::Test, public FakeRoles {
+class QuietAlarmTest : public MonitorControllerTest {
   protected:
-    void SetUp() override { idleMs = 0; }
-    void TearDown() override { idleMs = 0; }
-
-    MonitorController& Start() {
-        controller = std::make_unique<MonitorController>(Roles());
-        controller->Start(1024);
-        controller->OnTimer();
-        return *controller;
-    }
-    void Tick(int keys = 0) {
-        source.pending.keys = keys;
-        clock.Advance(50);
-        controller->OnTimer();
-    }
-
-    std::unique_ptr<MonitorController> controller;
+    // One tick with this many keystrokes, ten pain each.
+    void Tick(int keys = 0) { TickWithKeys(keys); }
 };
 
 TEST_F(QuietAlarmTest, TheAlarmShowsTheWindowWithoutTakingTheKeyboardTheUserStillDoes) {
@@ -243,4 +227,5 @@ TEST_F(QuietAlarmTest, WithTheWindowsChoiceOffTheTrayBlinksAndTheWindowStaysAway
 }
 
 }  // namespace
+}  // namespace controller_test
 }  // namespace tavrel
