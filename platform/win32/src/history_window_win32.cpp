@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history_window_win32.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cmath>
 #include <iterator>
 #include <memory>
-#include <system_error>
 #include <utility>
 
 #include "dpi_win32.h"
@@ -346,52 +343,6 @@ void HistoryWindow::OnDestroy() {
     keyboardTarget_ = nullptr;
 }
 
-void HistoryWindow::ShowComputers() {
-    const std::vector<HistoryComputer>& computers = browser_.shown().computers;
-    HWND choice = GetDlgItem(hwnd_, kHistoryComputerChoice);
-    SendMessageW(choice, CB_RESETCONTENT, 0, 0);
-    choiceIds_.assign(1, std::string());
-    SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All computers"));
-    for (const HistoryComputer& c : computers) {
-        const std::wstring name = Widen(c.name + (c.thisComputer ? " (this one)" : ""));
-        SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        choiceIds_.push_back(c.id);
-    }
-    const auto selected = std::find(choiceIds_.begin(), choiceIds_.end(), browser_.computer());
-    SendMessageW(choice, CB_SETCURSEL,
-                 selected == choiceIds_.end() ? 0 : selected - choiceIds_.begin(), 0);
-    const bool shown = computers.size() > 1 || !browser_.computer().empty();
-    if (shown != (IsWindowVisible(choice) != FALSE)) {
-        ShowWindow(choice, shown ? SW_SHOW : SW_HIDE);
-        ShowWindow(GetDlgItem(hwnd_, kHistoryComputersText), shown ? SW_SHOW : SW_HIDE);
-        Layout();
-    }
-}
-
-void HistoryWindow::ShowLimit() {
-    HWND choice = GetDlgItem(hwnd_, kHistoryMouseLimitChoice);
-    ShowWindow(choice, limit_ != nullptr ? SW_SHOW : SW_HIDE);
-    if (limit_ == nullptr) return;
-    SendMessageW(choice, CB_RESETCONTENT, 0, 0);
-    limitChoices_ = MouseLimitChoices(limit_->minutes());
-    for (const int minutes : limitChoices_) {
-        const std::wstring text = Widen(MouseLimitText(minutes));
-        SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    const auto at = std::find(limitChoices_.begin(), limitChoices_.end(), limit_->minutes());
-    SendMessageW(choice, CB_SETCURSEL, at - limitChoices_.begin(), 0);
-}
-
-void HistoryWindow::ChooseLimit() {
-    const auto index = static_cast<std::size_t>(
-        SendDlgItemMessageW(hwnd_, kHistoryMouseLimitChoice, CB_GETCURSEL, 0, 0));
-    if (limit_ == nullptr || index >= limitChoices_.size()) return;
-    if (!limit_->Set(limitChoices_[index])) {
-        MessageBoxA(hwnd_, kWriteFailedText, "Tavrel History", MB_OK | MB_ICONWARNING);
-    }
-    ShowLimit();  // as stored
-}
-
 void HistoryWindow::ShowTexts() {
     const HistoryView view = browser_.view();
     CheckDlgButton(hwnd_, kHistoryDayButton,
@@ -434,18 +385,6 @@ void HistoryWindow::PaintPlot(HWND plot) {
     }
     if (memory != nullptr) DeleteDC(memory);
     EndPaint(plot, &ps);
-}
-
-void HistoryWindow::OpenFolder() {
-    const std::filesystem::path folder = places_().local;
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    const auto done = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(hwnd_, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    if (done <= 32) {
-        const std::wstring text = L"Can't open the folder " + folder.wstring();
-        MessageBoxW(hwnd_, text.c_str(), kHistoryWindowTitle, MB_OK | MB_ICONWARNING);
-    }
 }
 
 }  // namespace tavrel::win32
