@@ -10,173 +10,18 @@ Same environment as app_test.py. Each test empties the prefix's history folder
 """
 import datetime
 import os
-import shutil
-import subprocess
-import sys
-import tempfile
 import time
-import unittest
 
-from harness import (IDS, Probe, Screenshot, Store, X, history_folder, history_lines,
-                     missing_tools, parse_arguments, run_tests, start_tavrel, wait_until)
-
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
-GENERATOR = os.path.join(ROOT, "tools", "history", "make_sample_history.py")
-ARGS = None
-
-THRESHOLD, QUIT, TICKS, CLICKS, TOTAL_KEYS, TOTAL_DISTANCE = (
-    IDS["IDC_THRESHOLD"], IDS["IDC_QUIT"], IDS["IDC_TICK_COUNT"], IDS["IDC_CLICKS"],
-    IDS["IDC_TOTAL_KEYS"], IDS["IDC_TOTAL_DISTANCE"])
-IDOK, IDCANCEL, WM_SYSCOMMAND, SC_MINIMIZE = 1, 2, 0x112, 0xF020
-HISTORY_COMMAND, SHARE_COMMAND = 0x20, 0x50
-# The History window's controls.
-THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
-WEEK, COMPUTER_CHOICE, COMPUTERS, MOUSE_LIMIT = 2010, 2011, 2012, 2013
-TODAY_USE = 1098  # the main window's line of today's time
-HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
-# The tray menu: Show, History..., Share history..., About..., Pause alarms, Bring the window
-# to the front, Start with Windows, Quit.
-TRAY_ITEMS, TRAY_HISTORY = 8, 1
-
-# The default inks of the plots.
-FRAME = (96, 96, 96)
-PAIN = (200, 40, 40)
-ALARM_SPAN = (255, 218, 218)
-KEYS = (52, 101, 164)
-CLICKS_INK = (245, 150, 40)
-MOVED = (78, 154, 6)
-DRAGGED = (160, 200, 110)
-ALARMS = (204, 0, 0)
-DATA_INKS = (PAIN, ALARM_SPAN, KEYS, CLICKS_INK, MOVED, DRAGGED, ALARMS)
-MOUSE_TIME = (0, 128, 128)
-KEYBOARD_TIME = (106, 61, 154)
-REFERENCE = (191, 90, 0)
+from harness import Store, X, history_lines, wait_until
+from history_fixture import (ALARMS, CLICKS, CLICKS_INK, DATA_INKS, HISTORY_COMMAND, IDCANCEL,
+                             KEYS, MOUSE_TIME, MOVED, PAIN, PREVIOUS, QUIT, RANGE, REFERENCE,
+                             SC_MINIMIZE, THIRTY_DAYS, THRESHOLD, TODAY, TOTALS, TOTAL_DISTANCE,
+                             TOTAL_KEYS, TRAY_HISTORY, TRAY_ITEMS, WM_SYSCOMMAND, day_sums,
+                             grouped, save_for_docs, seed, steps, HistoryFixture)
+import history_fixture
 
 
-def save_for_docs(history, name):
-    """With TAVREL_SAVE_HISTORY_SHOTS=DIR, keeps the History window as DIR/name for the docs."""
-    folder = os.environ.get("TAVREL_SAVE_HISTORY_SHOTS")
-    if not folder:
-        return
-    left, top, right, bottom = (int(v) for v in history.ask("rect").split())
-    subprocess.run(["import", "-window", "root", "-crop",
-                    f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
-                    os.path.join(folder, name)], check=True)
-
-
-def seed(folder, month, seed_number):
-    """Writes the generator's month into the folder in one rename: the running program may
-    append to the same file at any moment."""
-    with tempfile.TemporaryDirectory() as work:
-        subprocess.run([sys.executable, GENERATOR, "--out", work, "--month",
-                        month.strftime("%Y-%m"), "--seed", str(seed_number)], check=True)
-        name = month.strftime("%Y-%m") + ".csv"
-        shutil.copy(os.path.join(work, name), os.path.join(folder, name + ".new"))
-        os.replace(os.path.join(folder, name + ".new"), os.path.join(folder, name))
-
-
-def day_sums(lines, day):
-    """keys, clicks, double-clicks, moved and dragged pixels of one day's lines."""
-    prefix = day.isoformat() + "T"
-    sums = [0, 0, 0, 0, 0]
-    for line in lines:
-        if line.minute.startswith(prefix):
-            for i, value in enumerate((line.keys, line.clicks, line.double_clicks, line.move_px,
-                                       line.drag_px)):
-                sums[i] += value
-    return sums
-
-
-def duration(minutes):
-    """Minutes as the window writes them: "45 min", "2 h", "6 h 52 min"."""
-    if minutes < 60:
-        return f"{minutes} min"
-    return f"{grouped(minutes // 60)} h" + (f" {minutes % 60} min" if minutes % 60 else "")
-
-
-def week_text(lines, first, last):
-    """The Week view's totals of these lines, as the window writes them."""
-    week = [l for l in lines if first.isoformat() <= l.minute[:10] <= last.isoformat()]
-
-    def minutes(kind):
-        return duration(len({l.minute for l in week if kind(l)}))
-    mouse = minutes(lambda l: l.clicks or l.double_clicks or l.move_px or l.drag_px)
-    keyboard = minutes(lambda l: l.keys)
-    active = minutes(lambda l: l.keys or l.clicks or l.double_clicks or l.move_px or l.drag_px)
-    sums = [sum(getattr(l, f) for l in week)
-            for f in ("keys", "clicks", "double_clicks", "move_px", "drag_px")]
-    return (f"Mouse {mouse}, keyboard {keyboard}, active {active} in the week\\n"
-            f"Keys {grouped(sums[0])}, clicks {grouped(sums[1])}, "
-            f"double-clicks {grouped(sums[2])}\\nMoved {grouped(sums[3])} px")
-
-
-def steps(start, end, size=10):
-    """The points after start on the way to end, `size` apart (the last may be nearer)."""
-    direction = 1 if end >= start else -1
-    points = list(range(start + direction * size, end, direction * size))
-    return points + [end] if end != start else points
-
-
-def grouped(number):
-    """1234567 as the window writes it: "1 234 567"."""
-    return f"{number:,}".replace(",", " ")
-
-
-def find_panels(shot, rect):
-    """The plot panels inside a screen rectangle, top to bottom, as (left, top, right, bottom)
-    of their insides, found by their frames."""
-    left, top, right, bottom = rect
-    runs = []
-    # A vertical grid line is drawn over a frame's edge where they cross: a few columns.
-    for fraction in (0.37, 0.53, 0.71, 0.87):
-        x = left + int((right - left) * fraction)
-        ys = [y for y in range(top, bottom) if shot.pixel(x, y) == FRAME]
-        found = [y for i, y in enumerate(ys) if i == 0 or ys[i - 1] != y - 1]
-        if len(found) % 2 == 0 and len(found) > len(runs):
-            runs = found
-    panels = []
-    for upper, lower in zip(runs[0::2], runs[1::2]):
-        row = (upper + lower) // 2
-        xs = [x for x in range(left, right) if shot.pixel(x, row) == FRAME]
-        if len(xs) >= 2:
-            panels.append((xs[0] + 1, upper + 1, xs[-1], lower))
-    return panels
-
-
-class HistoryTest(unittest.TestCase):
-    def setUp(self):
-        Store().clear()
-        self.folder = history_folder()
-        shutil.rmtree(self.folder, ignore_errors=True)
-        X.park_pointer()
-        self.probe = Probe(ARGS.probe)
-        self.addCleanup(self.probe.close)
-        self.app = None
-
-    def start(self):
-        self.app = start_tavrel(self, self.probe, ARGS.bin)
-        self.x = X(self.probe)
-
-    def history(self):
-        """A probe of the History window."""
-        probe = Probe(ARGS.probe, HISTORY_WINDOW)
-        self.addCleanup(probe.close)
-        return probe
-
-    def wait_read(self, history):
-        """Waits for the window to show what it read; returns its range and totals texts."""
-        texts = wait_until(
-            lambda: (lambda t: t if "reading" not in t[0] else None)(history.texts(RANGE, TOTALS)),
-            10, "the history to be read")
-        time.sleep(0.5)  # painted
-        return texts
-
-    def panel_colours(self, history):
-        rect = [int(v) for v in history.ask(f"rect {PLOT}").split()]
-        shot = Screenshot()
-        panels = find_panels(shot, rect)
-        return panels, [shot.colours(*panel) for panel in panels]
-
+class HistoryTest(HistoryFixture):
     def test_input_over_the_window_is_recorded_in_the_month_file(self):
         self.start()
         left, top, right, bottom = self.x.window_rect()
@@ -322,112 +167,6 @@ class HistoryTest(unittest.TestCase):
         self.probe.ask(f"click {QUIT}")
         self.assertEqual(self.app.wait(10), 0)
 
-    def test_share_history_into_a_folder_on_the_wine_drive_and_read_every_computers_week(self):
-        today = datetime.date.today()
-        months = [today.replace(day=1), (today.replace(day=1) - datetime.timedelta(days=1))]
-        drive_c = subprocess.run(["winepath", "-u", "C:\\"], stdout=subprocess.PIPE,
-                                 stderr=subprocess.DEVNULL).stdout.decode().strip()
-        shared = os.path.join(drive_c, "TavrelShared")
-        shutil.rmtree(shared, ignore_errors=True)
-        desk = os.path.join(shared, "0123456789abcdef")
-        os.makedirs(desk)
-        os.makedirs(self.folder, exist_ok=True)
-        for month in months:
-            seed(self.folder, month, 7)
-            seed(desk, month, 5)
-        with open(os.path.join(desk, "computer.txt"), "w") as f:
-            f.write("desk\n")
-        # A sync engine's conflict copy beside the desk's file: never counted.
-        with open(os.path.join(desk, today.strftime("%Y-%m") + ".csv")) as f:
-            conflict = f.read().replace(",", ",9")
-        with open(os.path.join(desk, today.strftime("%Y-%m.sync-conflict-20260101-120000-"
-                                                    "ABCDEFG.csv")), "w") as f:
-            f.write(conflict)
-        Store().set_string("Main", "ComputerName", "wine-pc")
-        # The keys typed into the chooser must not raise an alarm, whose window takes the focus.
-        Store().set_dword("Good", "Threshold", 1000000)
-        self.start()
-
-        # "Share history..." and the desktop's folder chooser, a folder typed into it.
-        self.probe.ask(f"post-message {WM_SYSCOMMAND} {SHARE_COMMAND}")
-        chooser = wait_until(lambda: X._xdotool("search", "--onlyvisible", "--name",
-                                                "^Share the usage history in a folder$"),
-                             10, "the folder chooser")[0]
-        X._xdotool("windowfocus", chooser)
-        time.sleep(0.3)
-        self.x.type("C:\\TavrelShared")
-        time.sleep(0.5)  # Wine takes the keys in a while after X has them
-        self.x.key("Return")
-        # The chooser is a dialog of the window too: the box comes once it has gone.
-        wait_until(lambda: self.probe.ask("message").startswith("Tavrel now keeps a copy of "
-                                                                "this computer's usage history "
-                                                                "in C:\\TavrelShared"),
-                   10, "the box saying what was done")
-        self.probe.ask(f"answer {IDOK}")
-        stored = Store().values("Main")
-        self.assertEqual(stored["SharedFolder"], "C:\\TavrelShared")
-        own = os.path.join(shared, stored["ComputerId"])
-        wait_until(lambda: history_lines(own) and history_lines(own) == history_lines(self.folder),
-                   10, "this computer's copy in the shared folder")
-        with open(os.path.join(own, "computer.txt")) as f:
-            self.assertEqual(f.read(), "wine-pc\n")
-
-        self.probe.ask(f"send {WM_SYSCOMMAND} {HISTORY_COMMAND}")
-        history = self.history()
-        history.ask("wait-visible 5000")
-        self.wait_read(history)
-        history.ask(f"click {WEEK}")
-        time.sleep(0.2)
-        first = today - datetime.timedelta(days=6)
-        desk_lines = history_lines(desk)
-        # This computer's files grow while the test runs (its keys count): read until the
-        # window and the files agree.
-        for attempt in range(3):
-            range_text, totals = self.wait_read(history)
-            expected = week_text(history_lines(self.folder) + desk_lines, first, today)
-            if totals.startswith(expected) or attempt == 2:
-                break
-            history.ask(f"click {TODAY}")
-            time.sleep(0.2)
-        self.assertEqual(range_text, f"{first.strftime('%a')} {first.isoformat()} to "
-                                     f"{today.strftime('%a')} {today.isoformat()}")
-        self.assertTrue(totals.startswith(expected), f"{totals}\n{expected}")
-        computers = history.texts(COMPUTERS)[0]
-        last = desk_lines[-1].minute
-        self.assertTrue(computers.startswith("Computers: wine-pc (this one), last minute "),
-                        computers)
-        self.assertTrue(computers.endswith(f"; desk, last minute {last[:10]} {last[11:16]}"),
-                        computers)
-        panels, colours = self.panel_colours(history)
-        save_for_docs(history, "history-windows-week.png")
-        self.assertEqual(len(panels), 2, f"panels of the Week view: {panels}")
-        for i, ink in ((0, MOUSE_TIME), (0, KEYBOARD_TIME), (1, MOUSE_TIME), (0, REFERENCE),
-                       (1, REFERENCE)):
-            self.assertGreater(colours[i][ink], 50, f"ink {ink} in panel {i}")
-
-        # The desk alone, the third in the choice's list: All, this one, desk.
-        left, top, right, bottom = (int(v) for v in history.ask(f"rect {COMPUTER_CHOICE}").split())
-        X._xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
-        time.sleep(0.5)
-        self.x.key("Down", "Down", "Return")
-        wait_until(lambda: history.texts(COMPUTER_CHOICE)[0] == "desk", 5, "the desk chosen")
-        time.sleep(0.3)
-        _, totals = self.wait_read(history)
-        self.assertTrue(totals.startswith(week_text(desk_lines, first, today)), totals)
-
-        # The daily mouse limit, chosen here: none, 1 h, 2 h...
-        self.assertEqual(history.texts(MOUSE_LIMIT)[0], "No daily mouse limit")
-        left, top, right, bottom = (int(v) for v in history.ask(f"rect {MOUSE_LIMIT}").split())
-        X._xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
-        time.sleep(0.5)
-        self.x.key("Down", "Down", "Return")
-        wait_until(lambda: Store().values("Main").get("DailyMouseLimit") == 120, 5,
-                   "the limit stored")
-        self.assertEqual(history.texts(MOUSE_LIMIT)[0], "Mouse limit 2 h a day")
-        # Today's time in the main window: hours of it in the seeded files.
-        self.assertRegex(self.probe.texts(TODAY_USE)[0],
-                         r"^Today: mouse \d+ h( \d+ min)?, keyboard \d+ h( \d+ min)?$")
-
     def test_a_month_that_cannot_be_read_is_reported_until_it_can(self):
         today = datetime.date.today()
         # A folder by this month's file name: listed, and never readable.
@@ -450,10 +189,5 @@ class HistoryTest(unittest.TestCase):
         self.assertTrue(history.texts(RANGE)[0].endswith(today.isoformat()))
 
 
-def main():
-    global ARGS
-    ARGS, rest = parse_arguments()
-    run_tests(rest, missing_tools("wine", "winepath", "xdotool", "xwd"))
-
 if __name__ == "__main__":
-    main()
+    history_fixture.main()
