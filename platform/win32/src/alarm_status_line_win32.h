@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The line below the main window's controls that says what holds the alarm, until when alarms
-// are paused and how long to rest; and, below it, the line of today's mouse and keyboard time.
+// The lines below the main window's controls: today's mouse and keyboard time, and below it
+// the one that says what holds the alarm, until when alarms are paused and how long to rest.
 // Made at run time, so that the dialog template, which both releases share with its checks,
 // stays as it is; the window is made tall enough for each, empty while there is nothing to
-// say.
+// say. The alarm's line, the one most often empty, goes last: a blank margin, not a gap.
 #pragma once
 
 #include <windows.h>
@@ -16,8 +16,8 @@ class AlarmStatusLine {
     struct Place {
         int top, height, controlId;
     };
-    static constexpr Place kAlarmStatus{283, 18, 1099};  // two lines of the 8-point face
-    static constexpr Place kTodayUse{301, 9, 1098};
+    static constexpr Place kTodayUse{283, 9, 1098};
+    static constexpr Place kAlarmStatus{293, 18, 1099};  // two lines of the 8-point face
 
     explicit AlarmStatusLine(Place place = kAlarmStatus) : place_(place) {}
 
