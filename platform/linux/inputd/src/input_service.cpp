@@ -20,12 +20,12 @@ constexpr std::size_t kMax = CountLedger::kMaxConnections;
 constexpr int kAcceptsPerTurn = 16;
 
 void SetTimer(int fd, std::int64_t at) {
-    itimerspec spec{};
+    itimerspec deadline{};
     if (at != Connection::kNoDeadline) {
-        spec.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000);
-        spec.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000);
+        deadline.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000);
+        deadline.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000);
     }
-    timerfd_settime(fd, TFD_TIMER_ABSTIME, &spec, nullptr);  // all zero: stopped
+    timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr);  // all zero: stopped
 }
 
 void DrainTimer(int fd) {
