@@ -49,6 +49,16 @@ def is_fullscreen(window):
     return "_NET_WM_STATE_FULLSCREEN" in output("xprop", "-id", window, "_NET_WM_STATE")
 
 
+def private_session_bus(processes):
+    """Starts a session bus of the test's own, added to processes; its address."""
+    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                              stdout=subprocess.PIPE, text=True)
+    processes.append(daemon)
+    address = daemon.stdout.readline().strip()
+    daemon.stdout.close()
+    return address
+
+
 class Desktop:
     """Owns what it starts; close() ends all of it."""
 
@@ -87,11 +97,7 @@ class Desktop:
 
     def session_bus(self):
         """A private session bus with the fake desktop services on it; their log."""
-        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                                  stdout=subprocess.PIPE, text=True)
-        self.processes.append(daemon)
-        address = daemon.stdout.readline().strip()
-        daemon.stdout.close()
+        address = private_session_bus(self.processes)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
         log = os.path.join(self.root, "bus.jsonl")
         self.start([SYSTEM_PYTHON, os.path.join(FAKES, "fake_desktop_bus.py"), log])

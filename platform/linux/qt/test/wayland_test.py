@@ -13,7 +13,6 @@ import datetime
 import json
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
@@ -26,7 +25,8 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), *[os
                                 "tests"))
 from process_stats import comes_to_rest, switches_during  # noqa: E402  (not a package)
 
-from desktop import FAKES, SYSTEM_PYTHON, json_lines, wait_until  # noqa: E402
+from desktop import (FAKES, SYSTEM_PYTHON, json_lines,  # noqa: E402
+                     private_session_bus, wait_until)
 
 BINARY = None
 SCREENSHOT = None
@@ -70,11 +70,7 @@ class Desktop:
 
     def session_bus(self):
         """A private session bus with the fake notification server on it; its log."""
-        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
-                                  stdout=subprocess.PIPE, text=True)
-        self.processes.append(daemon)
-        address = daemon.stdout.readline().strip()
-        daemon.stdout.close()
+        address = private_session_bus(self.processes)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
         log = os.path.join(self.root, "notifications.jsonl")
         self.start([SYSTEM_PYTHON, os.path.join(FAKES, "fake_notifications.py"), log],
@@ -236,7 +232,7 @@ class WaylandTest(unittest.TestCase):
     def test_the_alarm_reaches_the_notification_server_and_is_withdrawn(self):
         notices = self.desktop.session_bus()
         self.desktop.input_service({"status": 0, "counts": [0, 0, 0, 0, 0]})
-        p = self.start()  # threshold 100, keyboard pain 10, decay after 100 ms
+        self.start()  # threshold 100, keyboard pain 10, decay after 100 ms
         self.desktop.control(status=0, counts=[0, 0, 0, 0, 15])
         calls = wait_until(lambda: [c for c in json_lines(notices)
                                     if c["call"] == "CloseNotification"] and json_lines(notices),
