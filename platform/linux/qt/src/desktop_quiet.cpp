@@ -138,19 +138,21 @@ void DesktopQuietLinux::Answered(Source source, QDBusPendingCallWatcher* watcher
         Set(source, false);
         return;
     }
-    const QVariant value = Unwrapped(reply.arguments().first());
+    Set(source, Holds(source, Unwrapped(reply.arguments().first())));
+}
+
+bool DesktopQuietLinux::Holds(Source source, const QVariant& value) {
+    const bool isBool = value.userType() == QMetaType::Bool;
     switch (source) {
         case Source::Banners:
-            Set(source, value.userType() == QMetaType::Bool && !value.toBool());
-            break;
+            return isBool && !value.toBool();  // banners off: Do Not Disturb
         case Source::SessionInhibited:
-            Set(source, (value.toUInt() & kInhibitIdle) != 0);
-            break;
+            return (value.toUInt() & kInhibitIdle) != 0;
         case Source::NotificationsInhibited:
         case Source::PowerInhibited:
-            Set(source, value.userType() == QMetaType::Bool && value.toBool());
-            break;
+            return isBool && value.toBool();
     }
+    return false;
 }
 
 void DesktopQuietLinux::Set(Source source, bool on) {
@@ -169,51 +171,29 @@ void DesktopQuietLinux::OnSettingChanged(const QDBusMessage& message) {
         args[1].toString() != kBannersKey) {
         return;
     }
-    const QVariant value = Unwrapped(args[2]);
-    Set(Source::Banners, value.userType() == QMetaType::Bool && !value.toBool());
+    Set(Source::Banners, Holds(Source::Banners, Unwrapped(args[2])));
 }
 
-bool DesktopQuietLinux::ChangedProperty(const QDBusMessage& message, const QString& interface,
-                                        const QString& name, QVariant& value, bool& invalidated) {
+void DesktopQuietLinux::FollowProperty(const QDBusMessage& message, const QString& interface,
+                                       const QString& name, Source source) {
     const QList<QVariant> args = message.arguments();
-    if (args.size() != 3 || args[0].toString() != interface) return false;
+    if (args.size() != 3 || args[0].toString() != interface) return;
     const QVariantMap changed = qdbus_cast<QVariantMap>(args[1]);
     const auto it = changed.find(name);
     if (it != changed.end()) {
-        value = Unwrapped(*it);
-        invalidated = false;
-        return true;
+        Set(source, Holds(source, Unwrapped(*it)));
+    } else if (qdbus_cast<QStringList>(args[2]).contains(name)) {
+        Read(source);  // the sender only said that it changed
     }
-    invalidated = qdbus_cast<QStringList>(args[2]).contains(name);
-    return invalidated;
 }
 
 void DesktopQuietLinux::OnNotificationProperties(const QDBusMessage& message) {
-    QVariant value;
-    bool invalidated = false;
-    if (!ChangedProperty(message, kNotifications, QStringLiteral("Inhibited"), value,
-                         invalidated)) {
-        return;
-    }
-    if (invalidated) {
-        Read(Source::NotificationsInhibited);
-    } else {
-        Set(Source::NotificationsInhibited, value.toBool());
-    }
+    FollowProperty(message, kNotifications, QStringLiteral("Inhibited"),
+                   Source::NotificationsInhibited);
 }
 
 void DesktopQuietLinux::OnSessionProperties(const QDBusMessage& message) {
-    QVariant value;
-    bool invalidated = false;
-    if (!ChangedProperty(message, kSession, QStringLiteral("InhibitedActions"), value,
-                         invalidated)) {
-        return;
-    }
-    if (invalidated) {
-        Read(Source::SessionInhibited);
-    } else {
-        Set(Source::SessionInhibited, (value.toUInt() & kInhibitIdle) != 0);
-    }
+    FollowProperty(message, kSession, QStringLiteral("InhibitedActions"), Source::SessionInhibited);
 }
 
 void DesktopQuietLinux::OnInhibitorsChanged() {
@@ -222,7 +202,8 @@ void DesktopQuietLinux::OnInhibitorsChanged() {
 
 void DesktopQuietLinux::OnHasInhibitChanged(const QDBusMessage& message) {
     const QList<QVariant> args = message.arguments();
-    if (!args.isEmpty()) Set(Source::PowerInhibited, Unwrapped(args[0]).toBool());
+    if (!args.isEmpty())
+        Set(Source::PowerInhibited, Holds(Source::PowerInhibited, Unwrapped(args[0])));
 }
 
 void DesktopQuietLinux::OnServiceChanged(const QString& service, bool present) {

@@ -47,10 +47,12 @@ class DesktopQuietLinux final : public QObject, public DesktopQuiet {
     void Answered(Source source, QDBusPendingCallWatcher* watcher);
     void Set(Source source, bool on);
     void OnServiceChanged(const QString& service, bool present);
-    // A PropertiesChanged of the interface that names the property: its new value, or
-    // invalidated when the sender only said it changed.
-    static bool ChangedProperty(const QDBusMessage& message, const QString& interface,
-                                const QString& name, QVariant& value, bool& invalidated);
+    // Whether a source's value holds the alarm.
+    static bool Holds(Source source, const QVariant& value);
+    // Follows a PropertiesChanged of the interface that names the property: its new value, or
+    // a read when the sender only said that it changed.
+    void FollowProperty(const QDBusMessage& message, const QString& interface, const QString& name,
+                        Source source);
 
     std::function<void()> changed_;
     QDBusServiceWatcher watcher_;
