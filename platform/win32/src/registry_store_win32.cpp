@@ -43,10 +43,10 @@ std::string ToUtf8(const wchar_t* text, std::size_t count) {
     return out;
 }
 
-std::wstring Name(const char* name) {
-    std::wstring wide;
-    ToUtf16(name, wide);
-    return wide;
+// A value's name in UTF-16; false for one that is empty or not UTF-8, which would otherwise
+// come out empty and reach the key's unnamed default value.
+bool Name(const char* name, std::wstring& wide) {
+    return ToUtf16(name, wide) && !wide.empty();
 }
 
 // Reads a value's type and bytes: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND when the key or the
@@ -55,10 +55,11 @@ LONG QueryRaw(const std::string& path, const char* name, RawValue& value) {
     win32::RegistryKey key;
     const LONG opened = key.TryOpen(path);
     if (opened != ERROR_SUCCESS) return opened;
+    std::wstring wideName;
+    if (!Name(name, wideName)) return ERROR_INVALID_PARAMETER;
     // The value may grow between asking its size and reading it: try again a few times.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD size = 0;
-        const std::wstring wideName = Name(name);
         const LONG asked =
             RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &value.type, nullptr, &size);
         if (asked != ERROR_SUCCESS) return asked;
@@ -80,16 +81,18 @@ bool ReadRaw(const std::string& path, const char* name, RawValue& value) {
 }
 
 bool WriteRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
+    std::wstring wideName;
     win32::RegistryKey key;
-    if (!key.Create(path)) return false;
-    return RegSetValueExW(key.get(), Name(name).c_str(), 0, type, static_cast<const BYTE*>(data),
+    if (!Name(name, wideName) || !key.Create(path)) return false;
+    return RegSetValueExW(key.get(), wideName.c_str(), 0, type, static_cast<const BYTE*>(data),
                           size) == ERROR_SUCCESS;
 }
 
 bool DeleteRaw(const std::string& path, const char* name) {
+    std::wstring wideName;
     win32::RegistryKey key;
-    if (!key.Create(path)) return false;
-    const LONG rc = RegDeleteValueW(key.get(), Name(name).c_str());
+    if (!Name(name, wideName) || !key.Create(path)) return false;
+    const LONG rc = RegDeleteValueW(key.get(), wideName.c_str());
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 

@@ -121,6 +121,10 @@ TEST_F(RegistryStoreTest, TextsAreUtf8ToTheProgramAndUtf16InTheRegistry) {
     EXPECT_EQ(store.ReadString("Main", "Other", nullptr), "E:\\\xC3\x85r");
     EXPECT_FALSE(store.WriteString("Main", "Broken", "\xC3("))
         << "bytes that are not UTF-8 are refused, not garbled";
+    // A name that is not UTF-8 would come out empty: the key's unnamed default value.
+    EXPECT_FALSE(store.WriteInt("Main", "\xC3(", 7));
+    EXPECT_EQ(RegQueryValueExW(main.get(), L"", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
 }
 
 TEST_F(RegistryStoreTest, ValuesOutliveTheStoreObject) {
