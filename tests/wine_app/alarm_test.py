@@ -41,11 +41,11 @@ class AlarmTest(unittest.TestCase):
         self.probe.ask(f"command {IDCANCEL}")
         self.assertEqual(self.probe.ask("visible"), "0")
 
-    def other_program(self, title, x, y, width, height):
+    def other_program(self, title, x, y, width, height, kind="plain"):
         """The probe's own window, in front and with the keyboard, as the user's program."""
         other = Probe(ARGS.probe)
         self.addCleanup(other.close)
-        self.assertEqual(other.ask(f"window {x} {y} {width} {height} {title} plain"), "ok")
+        self.assertEqual(other.ask(f"window {x} {y} {width} {height} {title} {kind}"), "ok")
         window = wait_until(lambda: xdotool("search", "--onlyvisible", "--name", f"^{title}$"),
                             5, "the other program's X window")[0]
         xdotool("windowfocus", "--sync", window)
@@ -81,6 +81,17 @@ class AlarmTest(unittest.TestCase):
         self.assertLess(came, 1500, "the alarm came at once")
         wait_until(lambda: not self.probe.texts(ALARM_STATUS)[0].startswith("Alarm held"), 2,
                    "the window's line no longer saying it is held")
+
+    def test_a_maximised_window_with_its_caption_does_not_hold_the_alarm(self):
+        # Its frame reaches past the screen on every side, as a maximised window's does where
+        # no task bar takes a part of the screen; its caption keeps it from being fullscreen.
+        self.start_hidden()
+        self.other_program("tavrel-editor", -8, -8, SCREEN[0] + 16, SCREEN[1] + 16, "captioned")
+        xdotool("type", "--delay", "40", "z" * 15)
+        self.probe.ask("wait-visible 5000")
+        self.assertEqual(self.probe.ask("visible"), "1", "the alarm shows the window")
+        self.assertFalse(self.probe.texts(ALARM_STATUS)[0].startswith("Alarm held"))
+        self.assertEqual(self.probe.ask("foreground"), "tavrel-editor")
 
     def test_the_balloon_choice_shows_a_balloon_and_no_window(self):
         self.store.set_dword("Main", "AlarmToFront", 0)

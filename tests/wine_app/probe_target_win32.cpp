@@ -44,6 +44,9 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_SYSKEYUP:
             if ((static_cast<DWORD>(lParam) & 0x40000000u) != 0) InterlockedIncrement(&keys);
             break;
+        case WM_DESTROY:
+            PostQuitMessage(0);  // ends the window's thread
+            break;
         default:
             break;
     }
@@ -68,8 +71,10 @@ DWORD WINAPI RunTarget(LPVOID param) {
     Register(kPlainClass, 0);
     HWND window = CreateWindowExA(
         0, kind == TargetKind::DoubleClicks ? kDoubleClickClass : kPlainClass,
-        target->title.c_str(), WS_POPUP | WS_VISIBLE, target->x, target->y, target->width,
-        target->height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        target->title.c_str(),
+        (kind == TargetKind::Captioned ? WS_OVERLAPPEDWINDOW : WS_POPUP) | WS_VISIBLE, target->x,
+        target->y, target->width, target->height, nullptr, nullptr, GetModuleHandleA(nullptr),
+        nullptr);
     target->opened = window != nullptr;
     opened = window;
     if (window != nullptr) {

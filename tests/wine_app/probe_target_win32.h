@@ -14,6 +14,7 @@ enum class TargetKind {
     DoubleClicks,  // its class asks for double-click messages
     Plain,         // it does not: a double-click arrives as two presses
     Peeking,       // plain, and it peeks at each message before taking it
+    Captioned,     // plain, with a caption and a frame, as an ordinary program's window
 };
 
 // Opens the window on a thread of its own at the screen rectangle and title; false if it

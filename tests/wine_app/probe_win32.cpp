@@ -31,7 +31,8 @@
 //                               measured in the dialogs' face or the message font at DPI:
 //                               "ID:TEXT:NEEDED:HAS ..." or "-"
 //   sleep MS
-//   window X Y W H TITLE KIND   opens the probe's own window (KIND dblclks, plain or peek: see
+//   window X Y W H TITLE KIND   opens the probe's own window (KIND dblclks, plain, peek or
+//   captioned: see
 //                               probe_target_win32.h); needs no Tavrel window
 //   window-counts               "downs ups double-clicks keys" that the probe's window received
 //   close-window                closes the probe's window
@@ -256,6 +257,8 @@ class Probe {
             target = probe::TargetKind::DoubleClicks;
         } else if (kind == "peek") {
             target = probe::TargetKind::Peeking;
+        } else if (kind == "captioned") {
+            target = probe::TargetKind::Captioned;
         } else if (kind != "plain") {
             return Fail("unknown window kind " + kind);
         }

@@ -18,25 +18,28 @@ bool IsShellWindow(HWND window) {
            window == GetDesktopWindow();
 }
 
-}  // namespace
-
-bool CoversItsMonitor(HWND window, HWND own) {
+// True when the window is another program's, shown, and its client area covers its monitor
+// whole. The client area, not the frame: a maximised window's frame reaches past a monitor
+// whose task bar is elsewhere or hides, while its caption keeps its client area below the top.
+bool CoversItsMonitor(HWND window) {
     if (window == nullptr || !IsWindowVisible(window) || IsIconic(window)) return false;
     if (IsShellWindow(window)) return false;
-    DWORD process = 0, ownProcess = 0;
+    DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    GetWindowThreadProcessId(own, &ownProcess);
-    if (own != nullptr && process == ownProcess) return false;
+    if (process == GetCurrentProcessId()) return false;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) {
         return false;
     }
-    RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    return rect.left <= monitor.rcMonitor.left && rect.top <= monitor.rcMonitor.top &&
-           rect.right >= monitor.rcMonitor.right && rect.bottom >= monitor.rcMonitor.bottom;
+    RECT client;
+    if (!GetClientRect(window, &client)) return false;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    return client.left <= monitor.rcMonitor.left && client.top <= monitor.rcMonitor.top &&
+           client.right >= monitor.rcMonitor.right && client.bottom >= monitor.rcMonitor.bottom;
 }
+
+}  // namespace
 
 QuietReason DesktopQuietWin32::Busy() {
     QUERY_USER_NOTIFICATION_STATE state{};
@@ -51,8 +54,8 @@ QuietReason DesktopQuietWin32::Busy() {
                 break;
         }
     }
-    return CoversItsMonitor(GetForegroundWindow(), own_.hwnd()) ? QuietReason::FullscreenProgram
-                                                                : QuietReason::None;
+    return CoversItsMonitor(GetForegroundWindow()) ? QuietReason::FullscreenProgram
+                                                   : QuietReason::None;
 }
 
 }  // namespace tavrel::win32

@@ -134,7 +134,7 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     BalloonNotifier balloons_{trayIcon_};
     AlarmStatusLine alarmStatus_;
     AlarmStatusLine todayUse_{AlarmStatusLine::kTodayUse};
-    DesktopQuietWin32 quiet_{*this};
+    DesktopQuietWin32 quiet_;
     StartWithWindowsItem startWithWindows_;
     SystemClock clock_;
     ActivitySource& source_ = ProgramActivitySource();
