@@ -68,12 +68,10 @@ void TodayUse::Count() {
     all.Add(open_.MinuteOfDay(), openTime_);
     // Another computer's minutes count while the history is shared with it.
     if (shared_ != nullptr && !shared_->folder().empty()) all.Add(others_);
-    active_ = static_cast<int>(all.active.count());
     mouse_ = static_cast<int>(all.mouse.count());
-    keyboard_ = static_cast<int>(all.keyboard.count());
     char mouse[24], keyboard[24];
     FormatDayTime(mouse_, mouse);
-    FormatDayTime(keyboard_, keyboard);
+    FormatDayTime(static_cast<int>(all.keyboard.count()), keyboard);
     std::snprintf(text_, sizeof text_, "Today: mouse %s, keyboard %s", mouse, keyboard);
 }
 

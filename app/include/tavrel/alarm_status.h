@@ -37,7 +37,6 @@ class AlarmStatus final : public SampleListener {
     // Lines for the tip after "Tavrel : n", apart by line breaks; empty when all is plain.
     const char* tipLines() const { return tip_; }
     // One or two sentences for the window; empty when all is plain.
-    const char* windowText() const { return line_; }
 
   private:
     struct State {

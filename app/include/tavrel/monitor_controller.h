@@ -129,7 +129,6 @@ class MonitorController {
     const AlarmPresenter& alarm() const { return pipeline_.alarm; }
     const AlarmGate& alarmGate() const { return pipeline_.gate; }
     const AlarmPreferences& alarmPreferences() const { return pipeline_.preferences; }
-    const AlarmStatus& alarmStatus() const { return pipeline_.status; }
     CaptureStatus captureStatus() const { return capture_; }
 
   private:

@@ -28,9 +28,7 @@ class TodayUse final : public SampleListener {
     bool Settled() const override { return true; }
 
     const LocalDate& day() const { return day_.date; }
-    int activeMinutes() const { return active_; }
     int mouseMinutes() const { return mouse_; }
-    int keyboardMinutes() const { return keyboard_; }
     // "Today: mouse 2 h 15 min, keyboard 1 h 40 min"; empty before the first sample.
     const char* text() const { return text_; }
 
@@ -48,7 +46,7 @@ class TodayUse final : public SampleListener {
     LocalMinute open_{};  // the recorder's open minute, as last seen
     MinuteTime openTime_;
     bool started_ = false;
-    int active_ = 0, mouse_ = 0, keyboard_ = 0;
+    int mouse_ = 0;
     char text_[80] = "";
 };
 

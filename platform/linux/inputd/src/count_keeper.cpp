@@ -76,12 +76,11 @@ Verdict CountKeeper::Evaluate(Exchange& exchange, RequestKind kind, std::uint32_
         translator_.SetDoubleClickMs(doubleClickMs);
         reply.counts = ledger_.Take(exchange.slot.get(), published_);
     }
-    if (kind == RequestKind::Wait && exchange.replied && reply.status == exchange.last &&
+    if (kind == RequestKind::Wait && exchange.lastReplyPeriod >= 0 && reply.status == exchange.last &&
         !HasCounts(reply.counts)) {
         return Verdict::Hold;
     }
     exchange.pending = false;
-    exchange.replied = true;
     exchange.last = reply.status;
     exchange.lastReplyPeriod = period;
     // A user with no session here is told so once; the connection holds no room after that.

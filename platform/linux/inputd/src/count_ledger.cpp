@@ -41,12 +41,6 @@ void LedgerSlot::Release() {
     slot_ = -1;
 }
 
-std::size_t CountLedger::Used() const {
-    std::size_t used = 0;
-    for (const Slot& s : slots_) used += s.used ? 1 : 0;
-    return used;
-}
-
 LedgerSlot CountLedger::Open(std::uint32_t uid, Rank rank, const EvdevTotals& now) {
     std::size_t ofUser = 0, strangers = 0, used = 0;
     int freeSlot = -1;

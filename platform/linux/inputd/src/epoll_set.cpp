@@ -18,13 +18,6 @@ bool EpollSet::Add(int fd, EpollTag tag, std::uint32_t events) {
     return epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &ev) == 0;
 }
 
-bool EpollSet::Modify(int fd, EpollTag tag, std::uint32_t events) {
-    epoll_event ev{};
-    ev.events = events;
-    ev.data.u64 = tag.Pack();
-    return epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, fd, &ev) == 0;
-}
-
 void EpollSet::Remove(int fd) {
     epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, fd, nullptr);
 }

@@ -39,7 +39,6 @@ class EpollSet {
 
     // `events` as epoll_event.events; EPOLLIN when not given.
     bool Add(int fd, EpollTag tag, std::uint32_t events = 0);
-    bool Modify(int fd, EpollTag tag, std::uint32_t events);
     void Remove(int fd);
 
   private:

@@ -16,8 +16,7 @@ namespace tavrel::inputd {
 
 // What one connection has asked and been told; its Connection holds it, the keeper judges it.
 struct Exchange {
-    LedgerSlot slot;  // its account in the ledger
-    bool replied = false;
+    LedgerSlot slot;                 // its account in the ledger
     Status last = Status::Counting;  // the status of the previous reply
     std::uint32_t magic = kMagic;    // the version the client speaks; replies are in kind
     // A request waits for a later grid point: a Wait with nothing to say yet, or a request
@@ -25,7 +24,7 @@ struct Exchange {
     bool pending = false;
     RequestKind pendingKind = RequestKind::Take;
     std::uint32_t pendingDoubleClickMs = 0;
-    std::int64_t lastReplyPeriod = -1;  // the grid period of the previous reply
+    std::int64_t lastReplyPeriod = -1;  // the grid period of the previous reply; -1 before one
 };
 
 enum class Verdict {

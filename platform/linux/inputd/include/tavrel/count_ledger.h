@@ -52,7 +52,6 @@ class CountLedger {
     // slot when there is no room for it.
     LedgerSlot Open(std::uint32_t uid, Rank rank, const hooks::EvdevTotals& now);
     std::uint32_t Uid(int slot) const { return slots_[slot].uid; }
-    std::size_t Used() const;
 
     // The user counted for has changed (another session in front, a lock, an unlock). The
     // old owner's connections keep what they had not taken yet, for their next Take; every
