@@ -37,11 +37,15 @@ void BuildFigures(const HistoryLog& log, HistoryResult& result) {
         result.totals = result.day.totals;
         return;
     }
-    result.days = BuildDailyTotals(log, query.date, days);
     result.totals = BuildRangeTotals(log, query.date, days);
-    if (query.view != HistoryView::ThirtyDays) return;
-    // Each day's seven, so the six days before the first are summed too.
+    if (query.view != HistoryView::ThirtyDays) {
+        result.days = BuildDailyTotals(log, query.date, days);
+        return;
+    }
+    // Each day's seven, so the six days before the first are summed too; a day's totals do
+    // not depend on where the list begins, so the shown days are the span's last.
     const std::vector<DayTotals> span = BuildDailyTotals(log, query.date, days + kWeekDays - 1);
+    result.days.assign(span.end() - days, span.end());
     std::int32_t week = 0;
     for (std::size_t i = 0; i < span.size(); ++i) {
         week += span[i].mouseMinutes;

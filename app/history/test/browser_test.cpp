@@ -160,6 +160,12 @@ TEST_F(BrowserTest, AWeekShowsItsTimeAndTheThirtyDaysEachDaysWeekOfMouseUse) {
     EXPECT_EQ(weekly[28], 1 + 21) << "the Sunday before and six days of the week";
     EXPECT_EQ(weekly[22], 1) << "only the Sunday before";
     EXPECT_EQ(weekly[21], 0);
+    const std::vector<DayTotals>& days = browser.shown().days;
+    ASSERT_EQ(days.size(), 30u);
+    EXPECT_EQ(days.front().date, (LocalDate{2026, 2, 14}));
+    EXPECT_EQ(days.back().date, (LocalDate{2026, 3, 15}));
+    EXPECT_EQ(days[22].mouseMinutes, 1) << "the Sunday before";
+    EXPECT_EQ(days[29].mouseMinutes, 7);
 }
 
 TEST_F(BrowserTest, AnAlarmFromTheEveningBeforeDidNotStartOnTheFirstOfTheMonth) {
