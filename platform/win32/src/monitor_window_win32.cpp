@@ -46,7 +46,8 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
       alarmNotifier_(balloons_, core_.controller().alarmGate(),
                      core_.controller().alarmPreferences(), core_.controller().model(), false),
       historyWindow_([this] { return Places(); }, clock_) {
-    core_.AddListener(alarmNotifier_);
+    // The tick has room for a fixed number of listeners: a build that outgrows it says so.
+    if (!core_.AddListener(alarmNotifier_)) OutputDebugStringA("Tavrel: no alarm balloons\n");
     historyWindow_.SetMouseLimit(core_.dailyMouseLimit());
 }
 
@@ -127,8 +128,9 @@ void MonitorWindow::AddSystemMenuItems() {
     AppendMenuA(menu, MF_STRING, kHistoryMenuCommand, kHistoryMenuText);
     AppendMenuA(menu, MF_STRING, kShareHistoryMenuCommand, kShareHistoryMenuText);
     startWithWindows_.AppendTo(menu, kStartWithWindowsMenuCommand);
-    AppendMenuA(menu, MF_STRING, kBringToFrontMenuCommand, kBringToFrontText);
-    RefreshSystemMenu();
+    const bool toFront = controller().alarmPreferences().bringToFront();
+    AppendMenuA(menu, MF_STRING | (toFront ? MF_CHECKED : MF_UNCHECKED), kBringToFrontMenuCommand,
+                kBringToFrontText);
 }
 
 void MonitorWindow::OnInitMenuPopup() {
@@ -177,7 +179,6 @@ void MonitorWindow::OnSysCommand(unsigned id) {
         ChooseStartWithWindows();
     } else if ((id & 0xFFF0) == kBringToFrontMenuCommand) {
         controller().OnBringToFrontChosen(!controller().alarmPreferences().bringToFront());
-        RefreshSystemMenu();
     } else {
         Default();  // Move as usual; Close becomes the Cancel command
     }
@@ -306,14 +307,16 @@ void MonitorWindow::OnFieldKillFocus(unsigned controlId) {
 }
 
 void MonitorWindow::Raise() {
-    constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW;
-    SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
-    SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    ShowAbove(0);
 }
 
 void MonitorWindow::ShowWithoutFocus() {
     // Above the others, but the keyboard stays with the program the user is typing in.
-    constexpr UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOACTIVATE;
+    ShowAbove(SWP_NOACTIVATE);
+}
+
+void MonitorWindow::ShowAbove(UINT extraFlags) {
+    const UINT flags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | extraFlags;
     SetWindowPos(hwnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
     SetWindowPos(hwnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
 }

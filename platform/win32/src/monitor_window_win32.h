@@ -99,6 +99,8 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
   private:
     MonitorController& controller() { return core_.controller(); }
     void AddSystemMenuItems();
+    // Shows the window above the others with SetWindowPos flags added to the usual ones.
+    void ShowAbove(UINT extraFlags);
     void LoadIcons();
     void ShowTrayMenu();
     void ShowAbout();
