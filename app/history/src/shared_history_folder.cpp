@@ -68,7 +68,8 @@ bool ReadSmallFile(const fs::path& path, std::string& text) {
 }
 
 bool FindSharedComputers(const fs::path& shared, const std::string& ownId,
-                         std::vector<SharedComputer>& computers, std::error_code& error) {
+                         std::vector<SharedComputer>& computers, std::error_code& error,
+                         bool withNames) {
     computers.clear();
     error.clear();
     fs::directory_iterator it(shared, error);
@@ -80,7 +81,7 @@ bool FindSharedComputers(const fs::path& shared, const std::string& ownId,
         if (!IsComputerId(id) || id == ownId || !it->is_directory(ignored)) continue;
         SharedComputer computer{id, {}, it->path()};
         std::string text;
-        if (ReadSmallFile(it->path() / kComputerNameFile, text)) {
+        if (withNames && ReadSmallFile(it->path() / kComputerNameFile, text)) {
             computer.name = CleanComputerName(text);
         }
         if (computer.name.empty()) computer.name = id;

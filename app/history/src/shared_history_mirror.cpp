@@ -36,7 +36,9 @@ DayMinutes ReadOthersDay(const SharedTarget& target, const LocalDate& day) {
     others.Start(day);
     std::vector<SharedComputer> computers;
     std::error_code error;
-    if (!FindSharedComputers(target.folder, target.computerId, computers, error)) return others;
+    if (!FindSharedComputers(target.folder, target.computerId, computers, error, false)) {
+        return others;
+    }
     for (const SharedComputer& computer : computers) {
         DirectoryHistoryFiles files(computer.folder);
         AddDayMinutes(files, others);

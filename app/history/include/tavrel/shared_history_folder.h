@@ -36,8 +36,11 @@ struct SharedComputer {
 
 // The computers with a folder in `shared`, ordered by name, leaving out `ownId`. False, with
 // the error, when the shared folder cannot be listed (missing, or on a drive that is gone).
+// Without `withNames` their names are their ids and no computer.txt is read: for a reader
+// of their minutes only, which comes every minute.
 bool FindSharedComputers(const std::filesystem::path& shared, const std::string& ownId,
-                         std::vector<SharedComputer>& computers, std::error_code& error);
+                         std::vector<SharedComputer>& computers, std::error_code& error,
+                         bool withNames = true);
 
 // Reads a small text file whole; false when it is absent or cannot be read.
 bool ReadSmallFile(const std::filesystem::path& path, std::string& text);
