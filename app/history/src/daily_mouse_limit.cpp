@@ -12,13 +12,6 @@ namespace {
 
 constexpr char kMainSection[] = "Main";
 
-std::string DayText(const LocalDate& date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year % 10000, date.month % 100,
-                  date.day % 100);
-    return text;
-}
-
 }  // namespace
 
 std::vector<int> MouseLimitChoices(int current) {
@@ -64,7 +57,7 @@ void DailyMouseLimit::Check(const LocalDate& today, int mouseMinutes) {
     told_ = today;
     // Kept, so that a program started again today does not tell it again; should the store
     // refuse, this run still tells it once.
-    store_.WriteString(kMainSection, kDailyLimitToldKey, DayText(today).c_str());
+    store_.WriteString(kMainSection, kDailyLimitToldKey, DateText(today).c_str());
     char used[24], limit[24];
     FormatDayTime(mouseMinutes, used);
     FormatDayTime(minutes_, limit);

@@ -7,23 +7,6 @@
 
 namespace tavrel {
 
-namespace {
-
-std::string DateText(const LocalDate& date) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
-    return text;
-}
-
-const char* WeekdayName(const LocalDate& date) {
-    static const char* const kNames[] = {"Thursday", "Friday",  "Saturday", "Sunday",
-                                         "Monday",   "Tuesday", "Wednesday"};
-    const std::int32_t number = DayNumber(date);  // day 0 was a Thursday
-    return kNames[((number % 7) + 7) % 7];
-}
-
-}  // namespace
-
 const HistoryQuery& HistoryBrowser::Open() {
     if (!open_) {
         open_ = true;

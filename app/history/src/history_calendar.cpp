@@ -2,6 +2,7 @@
 #include "tavrel/history_calendar.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace tavrel {
 
@@ -70,6 +71,25 @@ LocalMinute LocalMinuteOf(const SystemTime& utc, int utcOffsetMinutes) {
     local.minute = static_cast<int>(ofDay % 60);
     local.utcOffsetMinutes = utcOffsetMinutes;
     return local;
+}
+
+std::string DateText(const LocalDate& date) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return text;
+}
+
+std::string MonthDayText(const LocalDate& date) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%02d-%02d", date.month, date.day);
+    return text;
+}
+
+const char* WeekdayName(const LocalDate& date) {
+    static const char* const kNames[] = {"Thursday", "Friday",  "Saturday", "Sunday",
+                                         "Monday",   "Tuesday", "Wednesday"};
+    const std::int32_t number = DayNumber(date);  // day 0 was a Thursday
+    return kNames[((number % 7) + 7) % 7];
 }
 
 }  // namespace tavrel

@@ -17,15 +17,6 @@ using chart::Panel;
 constexpr double kMinutesPerDay = 1440;
 constexpr double kLoneMinuteHalfWidth = 1.5;
 
-std::string TwoDigits(int value) {
-    return std::string(1, static_cast<char>('0' + value / 10)) +
-           static_cast<char>('0' + value % 10);
-}
-
-std::string DateText(const LocalDate& date) {
-    return std::to_string(date.year) + "-" + TwoDigits(date.month) + "-" + TwoDigits(date.day);
-}
-
 // Bands across the pain panel where the minutes were in alarm.
 void AddAlarmSpans(PlotScene& scene, const Panel& panel, const std::vector<DayMinute>& minutes) {
     for (std::size_t i = 0; i < minutes.size();) {

@@ -17,13 +17,6 @@ using chart::Panel;
 
 constexpr double kMarker = 2;  // half the side of a day's peak-pain marker
 
-std::string MonthDayText(const LocalDate& date) {
-    const auto two = [](int v) {
-        return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10);
-    };
-    return two(date.month) + "-" + two(date.day);
-}
-
 }  // namespace
 
 PlotScene BuildMonthView(const std::vector<DayTotals>& days,

@@ -22,13 +22,7 @@ double Hours(std::int64_t minutes) {
 }
 
 std::string DayLabel(const LocalDate& date) {
-    static const char* const kNames[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
-    const std::int32_t number = DayNumber(date);  // day 0 was a Thursday
-    const auto two = [](int v) {
-        return std::string(1, static_cast<char>('0' + v / 10)) + static_cast<char>('0' + v % 10);
-    };
-    return std::string(kNames[((number % 7) + 7) % 7]) + " " + two(date.month) + "-" +
-           two(date.day);
+    return std::string(WeekdayName(date), 3) + " " + MonthDayText(date);
 }
 
 }  // namespace

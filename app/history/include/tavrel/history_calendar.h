@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "tavrel/clock.h"
 
@@ -45,5 +46,10 @@ bool IsValidDate(const LocalDate& date);
 // The local minute that holds a UTC reading, given the offset in force then (within
 // kMaxUtcOffsetMinutes).
 LocalMinute LocalMinuteOf(const SystemTime& utc, int utcOffsetMinutes);
+
+// "2026-03-15", "03-15" and "Sunday", as the history names its days.
+std::string DateText(const LocalDate& date);
+std::string MonthDayText(const LocalDate& date);
+const char* WeekdayName(const LocalDate& date);
 
 }  // namespace tavrel

@@ -24,11 +24,8 @@ QJsonArray ScreenRect(const QWidget& widget, const QRectF& rect) {
     return QJsonArray{topLeft.x(), topLeft.y(), r.width(), r.height()};
 }
 
-QString DateText(const LocalDate& date) {
-    return QStringLiteral("%1-%2-%3")
-        .arg(date.year, 4, 10, QLatin1Char('0'))
-        .arg(date.month, 2, 10, QLatin1Char('0'))
-        .arg(date.day, 2, 10, QLatin1Char('0'));
+QString DateString(const LocalDate& date) {
+    return QString::fromStdString(DateText(date));
 }
 
 }  // namespace
@@ -68,7 +65,7 @@ void HistoryTestDump::Write() {
             {"id", QString::fromStdString(c.id)},
             {"name", QString::fromStdString(c.name)},
             {"thisComputer", c.thisComputer},
-            {"last", c.wrote ? DateText(c.lastMinute.date) +
+            {"last", c.wrote ? DateString(c.lastMinute.date) +
                                    QStringLiteral(" %1:%2")
                                        .arg(c.lastMinute.hour, 2, 10, QLatin1Char('0'))
                                        .arg(c.lastMinute.minute, 2, 10, QLatin1Char('0'))
@@ -85,12 +82,12 @@ void HistoryTestDump::Write() {
         {"id", QString::number(window_.winId())},
         {"rect", ScreenRect(window_, QRectF(window_.rect()))},
         {"view", kViews[static_cast<int>(browser.view())]},
-        {"date", DateText(browser.date())},
+        {"date", DateString(browser.date())},
         {"loading", browser.reading()},
         {"loaded", browser.hasResult()},
         {"failed", browser.failed()},
         {"shownView", kViews[static_cast<int>(browser.shown().query.view)]},
-        {"shownDate", DateText(browser.shown().query.date)},
+        {"shownDate", DateString(browser.shown().query.date)},
         // Counts the reads asked for: one shown with a higher number was asked for later.
         {"shownSerial", static_cast<qint64>(browser.shown().query.serial)},
         {"readMs", browser.shown().readMs},
