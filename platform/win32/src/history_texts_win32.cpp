@@ -46,14 +46,7 @@ std::string ComputerHostName() {
     wchar_t name[256] = {};
     DWORD size = sizeof name / sizeof name[0];
     if (!GetComputerNameExW(ComputerNameDnsHostname, name, &size)) return {};
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) {
-        WideCharToMultiByte(CP_UTF8, 0, name, static_cast<int>(size), &text[0], length, nullptr,
-                            nullptr);
-    }
-    return text;
+    return ToUtf8(name, size);
 }
 
 std::filesystem::path LocalHistoryFolder() {

@@ -14,15 +14,6 @@ COLORREF ColorOf(Ink ink) {
     return RGB(rgb.red, rgb.green, rgb.blue);
 }
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return {};
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), size, &wide[0], length);
-    return wide;
-}
-
 PlotPainter::PlotPainter(double dpi, std::wstring face)
     : scale_(dpi > 0 ? dpi / 96.0 : 1.0), face_(std::move(face)) {}
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tavrel/plot_scene.h"
+#include "text_win32.h"
 
 namespace tavrel::win32 {
 
@@ -36,8 +37,5 @@ class PlotPainter {
     double scale_;
     std::wstring face_;
 };
-
-// UTF-8 to the UTF-16 that the wide GDI and shell calls take.
-std::wstring Widen(const std::string& text);
 
 }  // namespace tavrel::win32

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "handles_win32.h"
+#include "text_win32.h"
 
 #include <climits>
 #include <cstring>
@@ -20,28 +21,9 @@ struct RawValue {
 };
 
 // Texts are UTF-8 to the program and UTF-16 in the registry, as every other program reads
-// them; names are ASCII either way. False for bytes that are not UTF-8.
-bool ToUtf16(const std::string& text, std::wstring& wide) {
-    wide.clear();
-    if (text.empty()) return true;
-    if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
-    const int size = static_cast<int>(text.size());
-    const int length =
-        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-    if (length <= 0) return false;
-    wide.resize(static_cast<std::size_t>(length));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0],
-                               length) == length;
-}
-
-std::string ToUtf8(const wchar_t* text, std::size_t count) {
-    if (count == 0 || count > static_cast<std::size_t>(INT_MAX)) return std::string();
-    const int size = static_cast<int>(count);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) WideCharToMultiByte(CP_UTF8, 0, text, size, &out[0], length, nullptr, nullptr);
-    return out;
-}
+// them; names are ASCII either way.
+using win32::ToUtf16;
+using win32::ToUtf8;
 
 // A value's name in UTF-16; false for one that is empty or not UTF-8, which would otherwise
 // come out empty and reach the key's unnamed default value.
