@@ -14,7 +14,7 @@ import time
 import unittest
 
 from desktop import Desktop, active_window, is_fullscreen, json_lines, stacking, wait_until
-from harness import Program, run_tests, xdotool
+from harness import Program, choose_from_tray, run_tests, xdotool
 
 BINARY = None
 
@@ -125,7 +125,7 @@ class AlarmTest(unittest.TestCase):
 
     def test_pausing_from_the_tray_holds_alarms_and_resume_brings_them_back(self):
         p = self.start_hidden()
-        self.choose_from_tray("p", "3")  # "Pause alarms", "For 30 minutes"
+        choose_from_tray("p", "3")  # "Pause alarms", "For 30 minutes"
         until = (datetime.datetime.now() + datetime.timedelta(minutes=30)).strftime("%H:%M")
         paused = p.wait_for(lambda s: "Alarms paused until " in s["tray"]["tip"], 3,
                             "the tip saying until when")
@@ -140,14 +140,14 @@ class AlarmTest(unittest.TestCase):
         time.sleep(1.0)
         self.assertFalse(p.dump()["window"]["visible"])
 
-        self.choose_from_tray("p", "r")  # "Resume alarms"
+        choose_from_tray("p", "r")  # "Resume alarms"
         p.wait_for(lambda s: s["window"]["visible"], 3, "the alarm once resumed")
         self.assertEqual(p.config()["Main"]["PausedUntil"], "")
 
     def test_without_the_window_the_alarm_is_a_notification_and_the_tray_blinks(self):
         log = self.desktop.session_bus()
         p = self.start_hidden()
-        self.choose_from_tray("f")  # "Bring the window to the front", off
+        choose_from_tray("f")  # "Bring the window to the front", off
         p.wait_for(lambda s: p.config().get("Main", {}).get("AlarmToFront") == "0", 3,
                    "the choice stored")
         xdotool("type", "--delay", "20", "w" * 12)
@@ -159,14 +159,6 @@ class AlarmTest(unittest.TestCase):
         # Keys come several to a tick: the first alarm tick may be a few keys past the ten.
         self.assertRegex(body, r"^Pain 1\d\d has reached the threshold of 100\.$")
 
-    def choose_from_tray(self, *keys):
-        from app_test import tray_icon_centre
-        x, y = tray_icon_centre()
-        xdotool("mousemove", x, y, "click", 3)
-        time.sleep(0.5)
-        for key in keys:
-            xdotool("key", key)
-            time.sleep(0.3)
 
 
 if __name__ == "__main__":

@@ -8,16 +8,14 @@ Exits with 77 when there is no DISPLAY.
 """
 
 import os
-import re
 import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
-from harness import Program, run_tests, xdotool
+from harness import Program, run_tests, tray_icon_centre, xdotool
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), *[os.pardir] * 4,
                                 "tests"))
@@ -32,20 +30,6 @@ def screen_size():
     out = subprocess.run(["xdotool", "getdisplaygeometry"], check=True, capture_output=True,
                          text=True).stdout.split()
     return int(out[0]), int(out[1])
-
-
-def tray_icon_centre(env=None):
-    """Where the program's icon sits in the tray host: its embedded window's centre. `env`:
-    the environment naming another display."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], check=True, capture_output=True,
-                          text=True, env=env).stdout
-    for line in tree.splitlines():
-        m = re.search(r'"tavrel": \("tavrel" "tavrel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
-                      r'\+(-?\d+)\+(-?\d+)', line)
-        if m and int(m.group(1)) < 64:
-            w, h, x, y = (int(g) for g in m.groups())
-            return x + w // 2, y + h // 2
-    raise AssertionError("no tray icon window of the program found")
 
 
 class AppTest(unittest.TestCase):

@@ -17,7 +17,7 @@ import time
 import unittest
 
 from desktop import Desktop
-from harness import Program, run_tests, xdotool
+from harness import Program, choose_from_tray, run_tests, xdotool
 
 BINARY = None
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketimeMT.so.1"
@@ -133,8 +133,7 @@ class ClockTest(unittest.TestCase):
                        wall_only=True)
         p.press_escape()
         p.wait_for(lambda s: not s["window"]["visible"], 3, "the window hidden")
-        from alarm_test import AlarmTest
-        AlarmTest.choose_from_tray(self, "p", "3")  # "Pause alarms", "For 30 minutes"
+        choose_from_tray("p", "3")  # "Pause alarms", "For 30 minutes"
         p.wait_for(lambda s: "Alarms paused until " in s["tray"]["tip"], 3, "the pause")
         self.desktop.focus(self.term)
         xdotool("type", "--delay", "20", "p" * 12)

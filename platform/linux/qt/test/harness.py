@@ -10,6 +10,7 @@ user's. Every program gets a folder of its own for XDG_CONFIG_HOME and XDG_RUNTI
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -35,6 +36,30 @@ def run_tests():
 
 def xdotool(*args):
     subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
+
+
+def tray_icon_centre(env=None):
+    """Where the program's icon sits in the tray host: its embedded window's centre. `env`:
+    the environment naming another display."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], check=True, capture_output=True,
+                          text=True, env=env).stdout
+    for line in tree.splitlines():
+        m = re.search(r'"tavrel": \("tavrel" "tavrel"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                      r'\+(-?\d+)\+(-?\d+)', line)
+        if m and int(m.group(1)) < 64:
+            w, h, x, y = (int(g) for g in m.groups())
+            return x + w // 2, y + h // 2
+    raise AssertionError("no tray icon window of the program found")
+
+
+def choose_from_tray(*keys):
+    """Opens the program's tray menu and presses the keys: its items' access keys."""
+    x, y = tray_icon_centre()
+    xdotool("mousemove", x, y, "click", 3)
+    time.sleep(0.5)
+    for key in keys:
+        xdotool("key", key)
+        time.sleep(0.3)
 
 
 class Program:

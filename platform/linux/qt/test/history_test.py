@@ -19,8 +19,7 @@ import sys
 import tempfile
 import time
 
-from app_test import tray_icon_centre
-from harness import run_tests, xdotool
+from harness import run_tests, tray_icon_centre, xdotool
 from history_fixture import (ALARM_SPAN, ALARMS, CLICKS, DRAGGED, KEYBOARD_TIME, KEYS,
                              MOUSE_TIME, MOVED, PAIN, REFERENCE, HistoryFixture, day_figures,
                              duration, group, minute_kinds, read_lines, save_for_docs)

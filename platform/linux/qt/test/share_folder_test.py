@@ -13,8 +13,7 @@ import subprocess
 import sys
 import time
 
-from app_test import tray_icon_centre
-from harness import run_tests, xdotool
+from harness import choose_from_tray, run_tests, xdotool
 from history_fixture import GENERATOR, HistoryFixture, minute_kinds, read_lines
 
 BINARY = None
@@ -32,12 +31,6 @@ class ShareFolderTest(HistoryFixture):
         with open(os.path.join(desk, "computer.txt"), "w") as f:
             f.write("desk at work\n")
 
-        def tray_menu(key):
-            x, y = tray_icon_centre()
-            xdotool("mousemove", x, y, "click", 3)
-            time.sleep(0.5)
-            xdotool("key", key)
-
         def box(starting):
             state = p.wait_for(lambda s: any(b["text"].startswith(starting) for b in s["boxes"]),
                                10, f"a box saying {starting}...")
@@ -49,7 +42,7 @@ class ShareFolderTest(HistoryFixture):
             p.wait_for(lambda s: box["id"] not in [b["id"] for b in s["boxes"]], 5,
                        "the box closed")
 
-        tray_menu("r")  # "Sha&re history..."
+        choose_from_tray("r")  # "Sha&re history..."
         time.sleep(1)  # the desktop's folder chooser, its folder field focused
         xdotool("type", "--delay", 20, shared)
         xdotool("key", "Return")
@@ -64,7 +57,7 @@ class ShareFolderTest(HistoryFixture):
         with open(os.path.join(own, "computer.txt")) as f:
             self.assertEqual(f.read(), socket.gethostname() + "\n")
 
-        tray_menu("h")
+        choose_from_tray("h")
         state = self.shows(p, "day", today)
         self.assertEqual([(c["name"], c["thisComputer"]) for c in state["computers"]],
                          [(socket.gethostname(), True), ("desk at work", False)])
@@ -76,7 +69,7 @@ class ShareFolderTest(HistoryFixture):
         self.assertEqual(state["figures"]["keys"], sum(int(l[1]) for l in mine + theirs))
         self.assertEqual(state["figures"]["activeMinutes"], minute_kinds(mine + theirs)[0])
 
-        tray_menu("r")  # shared already: another folder, stop, or leave it
+        choose_from_tray("r")  # shared already: another folder, stop, or leave it
         answer(box("The usage history is shared through the folder " + shared), "alt+n")
         answer(box("Tavrel no longer copies this computer's usage history into " + shared),
                "Return")

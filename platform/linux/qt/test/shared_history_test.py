@@ -25,9 +25,8 @@ import tempfile
 import time
 import unittest
 
-from app_test import tray_icon_centre
 from desktop import wait_until
-from harness import Program, run_tests
+from harness import Program, run_tests, tray_icon_centre
 from syncthing import Syncthing
 
 BINARY = None
