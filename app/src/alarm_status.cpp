@@ -2,7 +2,6 @@
 #include "tavrel/alarm_status.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "tavrel/rest_estimate.h"
 #include "tavrel/sampling_tick.h"
@@ -74,14 +73,10 @@ void AlarmStatus::ShowLine() {
 }
 
 void AlarmStatus::Compose() {
-    char first[96] = "";
     char firstTip[96] = "";
     if (state_.held != QuietReason::None && state_.held != QuietReason::Paused) {
-        std::snprintf(first, sizeof first, "Alarm held: %s. ", QuietReasonWords(state_.held));
         std::snprintf(firstTip, sizeof firstTip, "Alarm held: %s", QuietReasonWords(state_.held));
     } else if (state_.paused) {
-        std::snprintf(first, sizeof first, "Alarms paused until %s. ",
-                      preferences_.pausedUntilText());
         std::snprintf(firstTip, sizeof firstTip, "Alarms paused until %s",
                       preferences_.pausedUntilText());
     }
@@ -104,10 +99,9 @@ void AlarmStatus::Compose() {
         }
     }
 
-    std::snprintf(line_, sizeof line_, "%s%s", first, rest);
-    // No line ends in a blank.
-    std::size_t length = std::strlen(line_);
-    while (length > 0 && line_[length - 1] == ' ') line_[--length] = '\0';
+    // The window's line: the tip's sentences, each ended.
+    const char* afterFirst = firstTip[0] == '\0' ? "" : rest[0] != '\0' ? ". " : ".";
+    std::snprintf(line_, sizeof line_, "%s%s%s", firstTip, afterFirst, rest);
     const char* between = firstTip[0] != '\0' && restTip[0] != '\0' ? "\n" : "";
     std::snprintf(tip_, sizeof tip_, "%s%s%s", firstTip, between, restTip);
 }

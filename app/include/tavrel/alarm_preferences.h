@@ -16,6 +16,16 @@ constexpr char kPausedUntilKey[] = "PausedUntil";
 
 enum class PauseLength { ThirtyMinutes, OneHour, UntilTomorrow };
 
+// The menus' pause choices in their order, with their access keys, and the alarm's check item.
+struct PauseChoice {
+    const char* text;
+    PauseLength length;
+};
+constexpr PauseChoice kPauseChoices[] = {{"For &30 minutes", PauseLength::ThirtyMinutes},
+                                         {"For 1 &hour", PauseLength::OneHour},
+                                         {"Until &tomorrow", PauseLength::UntilTomorrow}};
+constexpr char kBringToFrontText[] = "Bring the window to the &front";
+
 // The stored form of a pause's end: UTC, "2026-12-08T14:30:00Z". False for anything else.
 bool ParsePauseEnd(const char* text, std::int64_t& epochMs);
 void FormatPauseEnd(std::int64_t epochMs, char (&text)[40]);

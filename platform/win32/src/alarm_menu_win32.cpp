@@ -6,7 +6,9 @@
 namespace tavrel::win32 {
 
 namespace {
-enum Offset : UINT { kThirtyMinutes, kOneHour, kUntilTomorrow, kResume, kToFront };
+// Ids from the first: the pause choices, then these.
+constexpr UINT kPauses = sizeof kPauseChoices / sizeof kPauseChoices[0];
+constexpr UINT kResume = kPauses, kToFront = kPauses + 1;
 }  // namespace
 
 void AlarmMenu::AppendTo(HMENU menu, const AlarmPreferences& preferences) const {
@@ -17,9 +19,9 @@ void AlarmMenu::AppendTo(HMENU menu, const AlarmPreferences& preferences) const 
             std::snprintf(until, sizeof until, "Paused until %s", preferences.pausedUntilText());
             AppendMenuA(pauses, MF_STRING | MF_GRAYED, 0, until);
         }
-        AppendMenuA(pauses, MF_STRING, first_ + kThirtyMinutes, "For &30 minutes");
-        AppendMenuA(pauses, MF_STRING, first_ + kOneHour, "For 1 &hour");
-        AppendMenuA(pauses, MF_STRING, first_ + kUntilTomorrow, "Until &tomorrow");
+        for (UINT i = 0; i < kPauses; ++i) {
+            AppendMenuA(pauses, MF_STRING, first_ + i, kPauseChoices[i].text);
+        }
         AppendMenuA(pauses, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(pauses, MF_STRING | (preferences.paused() ? 0 : MF_GRAYED), first_ + kResume,
                     "&Resume alarms");
@@ -32,22 +34,13 @@ void AlarmMenu::AppendTo(HMENU menu, const AlarmPreferences& preferences) const 
 
 bool AlarmMenu::Choose(UINT id, MonitorController& controller) const {
     if (id < first_ || id > first_ + kToFront) return false;
-    switch (id - first_) {
-        case kThirtyMinutes:
-            controller.OnPauseAlarms(PauseLength::ThirtyMinutes);
-            break;
-        case kOneHour:
-            controller.OnPauseAlarms(PauseLength::OneHour);
-            break;
-        case kUntilTomorrow:
-            controller.OnPauseAlarms(PauseLength::UntilTomorrow);
-            break;
-        case kResume:
-            controller.OnResumeAlarms();
-            break;
-        default:
-            controller.OnBringToFrontChosen(!controller.alarmPreferences().bringToFront());
-            break;
+    const UINT offset = id - first_;
+    if (offset < kPauses) {
+        controller.OnPauseAlarms(kPauseChoices[offset].length);
+    } else if (offset == kResume) {
+        controller.OnResumeAlarms();
+    } else {
+        controller.OnBringToFrontChosen(!controller.alarmPreferences().bringToFront());
     }
     return true;
 }

@@ -10,7 +10,6 @@
 
 namespace tavrel::win32 {
 
-constexpr char kBringToFrontText[] = "Bring the window to the &front";
 // System-menu command of the check item; the low four bits stay clear as the system reserves
 // them.
 constexpr UINT kBringToFrontMenuCommand = 0x0040;

@@ -11,15 +11,9 @@ AlarmMenu::AlarmMenu(AlarmMenuActions actions, QObject* parent)
     pauses_.setTitle(QStringLiteral("&Pause alarms"));
     pausedUntil_ = pauses_.addAction(QString());
     pausedUntil_->setEnabled(false);
-    struct Length {
-        const char* text;
-        PauseLength length;
-    };
-    for (const Length& l : {Length{"For &30 minutes", PauseLength::ThirtyMinutes},
-                            Length{"For 1 &hour", PauseLength::OneHour},
-                            Length{"Until &tomorrow", PauseLength::UntilTomorrow}}) {
-        const PauseLength length = l.length;
-        connect(pauses_.addAction(QString::fromLatin1(l.text)), &QAction::triggered, this,
+    for (const PauseChoice& choice : kPauseChoices) {
+        const PauseLength length = choice.length;
+        connect(pauses_.addAction(QString::fromLatin1(choice.text)), &QAction::triggered, this,
                 [this, length] {
                     actions_.pause(length);
                     Refresh();
@@ -34,7 +28,7 @@ AlarmMenu::AlarmMenu(AlarmMenuActions actions, QObject* parent)
     connect(&pauses_, &QMenu::aboutToShow, this, &AlarmMenu::Refresh);
     pauseEntry_ = pauses_.menuAction();
 
-    toFront_ = new QAction(QStringLiteral("Bring the window to the &front"), this);
+    toFront_ = new QAction(QString::fromLatin1(kBringToFrontText), this);
     toFront_->setCheckable(true);
     connect(toFront_, &QAction::toggled, this, [this](bool on) {
         actions_.bringToFront(on);
