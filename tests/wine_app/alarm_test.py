@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end tests of the 64-bit Tavrel.exe's alarm under Wine: it never takes the keyboard
 from the program the user types in, a fullscreen window of another program holds it until it
-is gone, and the balloon choice shows no window. Another program is the probe's own window.
+is gone (a maximised one does not), a pause from the tray menu holds it until Resume, and the
+balloon choice shows no window. Another program is the probe's own window.
 
     alarm_test.py --bin DIR --probe PROBE.exe [unittest arguments]
 """
@@ -92,6 +93,26 @@ class AlarmTest(unittest.TestCase):
         self.assertEqual(self.probe.ask("visible"), "1", "the alarm shows the window")
         self.assertFalse(self.probe.texts(ALARM_STATUS)[0].startswith("Alarm held"))
         self.assertEqual(self.probe.ask("foreground"), "tavrel-editor")
+
+    def test_pausing_from_the_tray_menu_holds_the_alarm_and_resuming_brings_it(self):
+        self.start_hidden()
+        # The tray menu: Show, History..., Share history..., About..., Pause alarms, ...
+        X(self.probe).tray_menu(4, 8)
+        time.sleep(0.5)
+        xdotool("key", "3")  # "For &30 minutes"
+        wait_until(lambda: self.store.values("Main").get("PausedUntil"), 5, "the pause kept")
+        other = self.other_program("tavrel-typing", 300, 200, 300, 200)
+        xdotool("type", "--delay", "40", "w" * 15)
+        time.sleep(1.5)
+        self.assertEqual(self.probe.ask("visible"), "0", "no alarm while paused")
+        self.assertEqual(self.probe.ask("foreground"), "tavrel-typing")
+
+        # Under Wine a tray menu has the keys only while no other program has the X focus.
+        self.assertEqual(other.ask("close-window"), "ok")
+        X(self.probe).tray_menu(4, 8)
+        time.sleep(0.5)
+        xdotool("key", "r")  # "&Resume alarms"
+        self.assertLess(int(self.probe.ask("wait-visible 3000")), 1500, "the alarm at once")
 
     def test_the_balloon_choice_shows_a_balloon_and_no_window(self):
         self.store.set_dword("Main", "AlarmToFront", 0)
