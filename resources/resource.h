@@ -38,6 +38,11 @@
 #define IDC_TOTAL_DISTANCE 1007  // lifetime pointer distance
 #define IDC_TOTAL_KEYS 1009      // lifetime keypresses
 
+// The lines below the controls, made at run time: today's time, and what holds the alarm
+// and how long to rest.
+#define IDC_TODAY_USE 1098
+#define IDC_ALARM_STATUS 1099
+
 // Buttons.
 #define IDC_DEBUG_INFO 1003  // "Show Debugging &Info" / "Hide Debugging &Info"
 #define IDC_RESET 1008

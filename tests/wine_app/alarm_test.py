@@ -11,12 +11,12 @@ import subprocess
 import time
 import unittest
 
-from harness import (Probe, Store, X, missing_tools, parse_arguments, run_tests, start_tavrel,
-                     wait_until)
+from harness import (IDS, Probe, Store, X, missing_tools, parse_arguments, run_tests,
+                     start_tavrel, wait_until)
 
 ARGS = None
 IDCANCEL = 2
-ALARM_STATUS = 1099  # the line below the controls that says why an alarm is held
+ALARM_STATUS = IDS["IDC_ALARM_STATUS"]  # the line that says why an alarm is held
 SCREEN = (1024, 768)
 
 

@@ -26,7 +26,7 @@ HISTORY_COMMAND, SHARE_COMMAND = 0x20, 0x50
 # The History window's controls.
 THIRTY_DAYS, PREVIOUS, TODAY, RANGE, TOTALS, PLOT = 2002, 2003, 2005, 2007, 2008, 2009
 WEEK, COMPUTER_CHOICE, COMPUTERS, MOUSE_LIMIT = 2010, 2011, 2012, 2013
-TODAY_USE = 1098  # the main window's line of today's time
+TODAY_USE = IDS["IDC_TODAY_USE"]  # the main window's line of today's time
 HISTORY_WINDOW = ["--class", "TavrelHistory", "--title", "Tavrel History"]
 # The tray menu: Show, History..., Share history..., About..., Pause alarms, Bring the window
 # to the front, Start with Windows, Quit.

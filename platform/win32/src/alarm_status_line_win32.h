@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "resource.h"
+
 namespace tavrel::win32 {
 
 class AlarmStatusLine {
@@ -16,8 +18,8 @@ class AlarmStatusLine {
     struct Place {
         int top, height, controlId;
     };
-    static constexpr Place kTodayUse{283, 9, 1098};
-    static constexpr Place kAlarmStatus{293, 18, 1099};  // two lines of the 8-point face
+    static constexpr Place kTodayUse{283, 9, IDC_TODAY_USE};
+    static constexpr Place kAlarmStatus{293, 18, IDC_ALARM_STATUS};  // two lines of the face
 
     explicit AlarmStatusLine(Place place = kAlarmStatus) : place_(place) {}
 
