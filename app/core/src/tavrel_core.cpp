@@ -9,7 +9,8 @@ std::size_t TavrelCore::CopiedFiles::Append(const HistoryMonth& month, std::stri
     return written;
 }
 
-TavrelCore::TavrelCore(const CoreRoles& roles) : controller_(roles.monitor) {
+TavrelCore::TavrelCore(const CoreRoles& roles)
+    : controller_(roles.monitor), historyFolder_(roles.historyFolder) {
     if (roles.historyFiles == nullptr) return;
     if (!roles.historyFolder.empty()) {
         sharedHistory_.emplace(roles.monitor.store, controller_.notice(), roles.historyFolder,

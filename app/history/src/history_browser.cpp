@@ -100,6 +100,25 @@ std::string HistoryBrowser::TotalsText(double dpi) const {
                                                   : DayTotalsText(shown_.totals, dpi);
 }
 
+namespace {
+
+std::string ComputerName(const HistoryComputer& c) {
+    return c.name + (c.thisComputer ? " (this one)" : "");
+}
+
+}  // namespace
+
+HistoryBrowser::ComputerChoices HistoryBrowser::Computers() const {
+    ComputerChoices choices;
+    choices.entries.emplace_back("All computers", std::string());
+    for (const HistoryComputer& c : shown_.computers) {
+        if (c.id == query_.computer) choices.chosen = choices.entries.size();
+        choices.entries.emplace_back(ComputerName(c), c.id);
+    }
+    choices.shown = shown_.computers.size() > 1 || !query_.computer.empty();
+    return choices;
+}
+
 std::string HistoryBrowser::ComputersText() const {
     if (!shown_.sharedProblem.empty()) return shown_.sharedProblem;
     if (shown_.computers.size() < 2) return {};
@@ -107,7 +126,7 @@ std::string HistoryBrowser::ComputersText() const {
     for (std::size_t i = 0; i < shown_.computers.size(); ++i) {
         const HistoryComputer& c = shown_.computers[i];
         if (i > 0) text += "; ";
-        text += c.name + (c.thisComputer ? " (this one)" : "");
+        text += ComputerName(c);
         if (c.wrote) {
             char when[32];
             std::snprintf(when, sizeof when, " %02d:%02d", c.lastMinute.hour, c.lastMinute.minute);

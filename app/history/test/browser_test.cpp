@@ -247,5 +247,36 @@ TEST_F(BrowserTest, AFailedReadSaysSoAndDrawsNothing) {
     EXPECT_EQ(browser.shown().totals.keys, 35);
 }
 
+TEST_F(BrowserTest, TheChoiceOfComputersMarksThisOneAndKeepsAChosenOneThatIsGone) {
+    const auto answer = [this](const HistoryQuery& query, std::vector<HistoryComputer> computers) {
+        HistoryResult result = RunHistoryQuery(files, query);
+        result.computers = std::move(computers);
+        return browser.Accept(result);
+    };
+    const HistoryComputer laptop{"0123456789abcdef", "laptop", true, false, {}};
+    const HistoryComputer desk{"fedcba9876543210", "desk", false, false, {}};
+
+    ASSERT_TRUE(answer(browser.Open(), {laptop}));
+    HistoryBrowser::ComputerChoices choices = browser.Computers();
+    EXPECT_FALSE(choices.shown) << "one computer: nothing to choose";
+
+    ASSERT_TRUE(answer(browser.GoToday(), {laptop, desk}));
+    choices = browser.Computers();
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(
+        choices.entries,
+        (Entries{{"All computers", ""}, {"laptop (this one)", laptop.id}, {"desk", desk.id}}));
+    EXPECT_EQ(choices.chosen, 0u);
+    EXPECT_TRUE(choices.shown);
+
+    ASSERT_TRUE(answer(browser.ShowComputer(desk.id), {laptop, desk}));
+    EXPECT_EQ(browser.Computers().chosen, 2u);
+    // The desk's folder is gone from the shared folder: the choice stays to choose another.
+    ASSERT_TRUE(answer(browser.GoToday(), {laptop}));
+    choices = browser.Computers();
+    EXPECT_EQ(choices.chosen, 0u);
+    EXPECT_TRUE(choices.shown);
+}
+
 }  // namespace
 }  // namespace tavrel::testing

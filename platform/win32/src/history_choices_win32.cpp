@@ -17,20 +17,17 @@
 namespace tavrel::win32 {
 
 void HistoryWindow::ShowComputers() {
-    const std::vector<HistoryComputer>& computers = browser_.shown().computers;
+    const HistoryBrowser::ComputerChoices choices = browser_.Computers();
     HWND choice = GetDlgItem(hwnd_, kHistoryComputerChoice);
     SendMessageW(choice, CB_RESETCONTENT, 0, 0);
-    choiceIds_.assign(1, std::string());
-    SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"All computers"));
-    for (const HistoryComputer& c : computers) {
-        const std::wstring name = Widen(c.name + (c.thisComputer ? " (this one)" : ""));
+    choiceIds_.clear();
+    for (const auto& [text, id] : choices.entries) {
+        const std::wstring name = Widen(text);
         SendMessageW(choice, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-        choiceIds_.push_back(c.id);
+        choiceIds_.push_back(id);
     }
-    const auto selected = std::find(choiceIds_.begin(), choiceIds_.end(), browser_.computer());
-    SendMessageW(choice, CB_SETCURSEL,
-                 selected == choiceIds_.end() ? 0 : selected - choiceIds_.begin(), 0);
-    const bool shown = computers.size() > 1 || !browser_.computer().empty();
+    SendMessageW(choice, CB_SETCURSEL, choices.chosen, 0);
+    const bool shown = choices.shown;
     if (shown != (IsWindowVisible(choice) != FALSE)) {
         ShowWindow(choice, shown ? SW_SHOW : SW_HIDE);
         ShowWindow(GetDlgItem(hwnd_, kHistoryComputersText), shown ? SW_SHOW : SW_HIDE);

@@ -45,7 +45,7 @@ MonitorWindow::MonitorWindow(SettingsStore& store)
                     ComputerHostName(), &balloons_}),
       alarmNotifier_(balloons_, core_.controller().alarmGate(),
                      core_.controller().alarmPreferences(), core_.controller().model(), false),
-      historyWindow_([this] { return Places(); }, clock_) {
+      historyWindow_([this] { return core_.historyPlaces(); }, clock_) {
     // The tick has room for a fixed number of listeners: a build that outgrows it says so.
     if (!core_.AddListener(alarmNotifier_)) OutputDebugStringA("Tavrel: no alarm balloons\n");
     historyWindow_.SetMouseLimit(core_.dailyMouseLimit());
@@ -268,11 +268,6 @@ void MonitorWindow::ShareHistory() {
     sharing->ChooseFolder(chooser, *this);
     // An open History window shows the computers of the new folder at once.
     if (historyWindow_.hwnd() != nullptr) historyWindow_.Open();
-}
-
-HistoryPlaces MonitorWindow::Places() {
-    const SharedHistory* sharing = core_.sharedHistory();
-    return sharing != nullptr ? sharing->Places() : HistoryPlaces{historyFolder_, {}, {}, {}};
 }
 
 void MonitorWindow::OnTaskbarCreated() {

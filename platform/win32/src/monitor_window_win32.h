@@ -106,7 +106,6 @@ class MonitorWindow final : public DialogBase, public MainWindow, public Setting
     void ShowAbout();
     void OpenHistory() { historyWindow_.Open(); }
     void ShareHistory();
-    HistoryPlaces Places();
     void OnSysCommand(unsigned id);
     void OnInitMenuPopup();
     void ChooseStartWithWindows();

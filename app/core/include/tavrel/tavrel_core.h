@@ -48,6 +48,11 @@ class TavrelCore {
     bool keepsHistory() const { return keepsHistory_; }
     // The sharing of the history; null where no history folder was named.
     SharedHistory* sharedHistory() { return sharedHistory_ ? &*sharedHistory_ : nullptr; }
+    // Where the History window reads: this computer's folder and, while shared, the others'.
+    HistoryPlaces historyPlaces() const {
+        return sharedHistory_ ? sharedHistory_->Places()
+                              : HistoryPlaces{historyFolder_, {}, {}, {}};
+    }
     // Today's time and its limit; null where no history is kept.
     const TodayUse* todayUse() const { return todayUse_ ? &*todayUse_ : nullptr; }
     DailyMouseLimit* dailyMouseLimit() { return dailyLimit_ ? &*dailyLimit_ : nullptr; }
@@ -77,6 +82,7 @@ class TavrelCore {
     std::optional<TodayUse> todayUse_;
     std::optional<DailyMouseLimit> dailyLimit_;
     MonitorController controller_;
+    std::filesystem::path historyFolder_;
     bool keepsHistory_ = false;
 };
 

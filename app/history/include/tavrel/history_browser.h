@@ -6,7 +6,10 @@
 // to their worker and the results back, and draw what it says.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tavrel/clock.h"
 #include "tavrel/history_query.h"
@@ -59,6 +62,15 @@ class HistoryBrowser {
     // The computers of the last read, each with the newest minute it wrote, or why the shared
     // folder could not be read; empty while only this computer's history is kept.
     std::string ComputersText() const;
+    // The choice of computers: "All computers" (id empty), then each by name, this one marked;
+    // which is chosen; and whether there is anything to choose (more than one computer, or one
+    // chosen that is gone).
+    struct ComputerChoices {
+        std::vector<std::pair<std::string, std::string>> entries;  // text, id
+        std::size_t chosen = 0;
+        bool shown = false;
+    };
+    ComputerChoices Computers() const;
     // The chart of the figures; empty (of that size) while they are not there or failed.
     PlotScene Scene(PlotSize size) const;
 

@@ -139,18 +139,14 @@ void HistoryWindow::Show(const HistoryResult& result) {
 }
 
 void HistoryWindow::UpdateComputerChoice() {
-    const std::vector<HistoryComputer>& computers = browser_.shown().computers;
+    const HistoryBrowser::ComputerChoices choices = browser_.Computers();
     const QSignalBlocker block(choice_);
     choice_->clear();
-    choice_->addItem(QStringLiteral("All computers"), QString());
-    for (const HistoryComputer& c : computers) {
-        QString name = QString::fromStdString(c.name);
-        if (c.thisComputer) name += QStringLiteral(" (this one)");
-        choice_->addItem(name, QString::fromStdString(c.id));
+    for (const auto& [text, id] : choices.entries) {
+        choice_->addItem(QString::fromStdString(text), QString::fromStdString(id));
     }
-    const int selected = choice_->findData(QString::fromStdString(browser_.computer()));
-    choice_->setCurrentIndex(selected < 0 ? 0 : selected);
-    choice_->setVisible(computers.size() > 1 || !browser_.computer().empty());
+    choice_->setCurrentIndex(static_cast<int>(choices.chosen));
+    choice_->setVisible(choices.shown);
 }
 
 void HistoryWindow::UpdateLimitChoice() {

@@ -55,7 +55,7 @@ QtShell::QtShell(SessionKind session)
                    XdgDiagnosticsLogPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
       historyFolder_(XdgHistoryFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))),
       historyFiles_(historyFolder_),
-      history_(clock_, [this] { return Places(); }),
+      history_(clock_, [this] { return core_.historyPlaces(); }),
       tray_(TrayActions{
           [this] { controller().OnTrayActivated(); },
           [this] { controller().OnTrayPointed(); },
@@ -177,11 +177,6 @@ void QtShell::ShareHistory() {
     sharing->ChooseFolder(chooser, window_);
     // The window shows the computers of the new folder at once.
     if (history_.isVisible()) history_.Open();
-}
-
-HistoryPlaces QtShell::Places() {
-    const SharedHistory* sharing = core_.sharedHistory();
-    return sharing != nullptr ? sharing->Places() : HistoryPlaces{historyFolder_, {}, {}, {}};
 }
 
 void QtShell::Start() {

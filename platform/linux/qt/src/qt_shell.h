@@ -42,7 +42,6 @@ class QtShell {
     void ConnectWindow();
     void OpenHistory();
     void ShareHistory();
-    HistoryPlaces Places();
     void AfterTick();
     AlarmMenuActions AlarmActions();
     void RefreshAlarmMenus();
