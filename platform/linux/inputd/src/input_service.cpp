@@ -19,13 +19,14 @@ constexpr std::size_t kMax = CountLedger::kMaxConnections;
 // A flood of connections is taken a few at a time, so that the devices are read meanwhile.
 constexpr int kAcceptsPerTurn = 16;
 
-void SetTimer(int fd, std::int64_t at) {
+// False when the kernel refused: the timer is not armed and is to be set again next turn.
+bool SetTimer(int fd, std::int64_t at) {
     itimerspec deadline{};
     if (at != Connection::kNoDeadline) {
         deadline.it_value.tv_sec = static_cast<time_t>(at / 1'000'000'000);
         deadline.it_value.tv_nsec = static_cast<long>(at % 1'000'000'000);
     }
-    timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr);  // all zero: stopped
+    return timerfd_settime(fd, TFD_TIMER_ABSTIME, &deadline, nullptr) == 0;  // zero: stopped
 }
 
 void DrainTimer(int fd) {
@@ -112,10 +113,13 @@ bool InputService::RunOnce(int timeoutMs) {
 }
 
 void InputService::ChangeSeat() {
-    // What the devices hold by now was typed before the change: it counts for nobody, so it
-    // reaches no next user.
-    keeper_.Translator().SetCounting(false);
-    devices_.DrainAll(keeper_.Translator());
+    // What the devices hold by now was typed before the change: when the counts go to another
+    // owner it counts for nobody, so it reaches no next user. News that leaves the owner (a
+    // login on another console) leaves it to be counted.
+    if (keeper_.OwnerChanges()) {
+        keeper_.Translator().SetCounting(false);
+        devices_.DrainAll(keeper_.Translator());
+    }
     keeper_.RefreshSeat();
 }
 
@@ -219,11 +223,9 @@ void InputService::SetTimers(std::int64_t now) {
         if (c.deadline() < earliest) earliest = c.deadline();
     }
     if (gridWanted && !gridArmed_) {
-        SetTimer(grid_.get(), CountKeeper::NextPointNs(now));
-        gridArmed_ = true;
+        gridArmed_ = SetTimer(grid_.get(), CountKeeper::NextPointNs(now));
     }
-    if (earliest != deadlineSetFor_) {
-        SetTimer(deadline_.get(), earliest);
+    if (earliest != deadlineSetFor_ && SetTimer(deadline_.get(), earliest)) {
         deadlineSetFor_ = earliest;
     }
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -91,14 +92,15 @@ class FakeSeat final : public SeatWatch {
     }
     SeatState Seat() override { return seat_; }
 
-    // Alice and Bob have sessions; `active` is in front, unlocked.
-    void Set(std::uint32_t active) {
+    // Alice and Bob have sessions, and any others; `active` is in front, unlocked.
+    void Set(std::uint32_t active, std::initializer_list<std::uint32_t> others = {}) {
         seat_ = SeatState{};
         seat_.hasActive = true;
         seat_.activeUid = active;
         seat_.lockKnown = true;
         seat_.uids[seat_.uidCount++] = kAlice;
         seat_.uids[seat_.uidCount++] = kBob;
+        for (const std::uint32_t uid : others) seat_.uids[seat_.uidCount++] = uid;
         if (news_.valid()) Signal(news_);
     }
 
@@ -237,6 +239,16 @@ TEST_F(InputServiceTest, KeysQueuedBeforeASwitchReachNoNextUser) {
     const Reply a = alice.Ask();
     EXPECT_EQ(a.status, Status::SessionInactive);
     EXPECT_EQ(a.counts.keys, 0);
+}
+
+TEST_F(InputServiceTest, KeysQueuedWhenAnotherUserLogsInOnAConsoleStillCount) {
+    Client alice(service, kAlice);
+    alice.Ask();
+    devices.Queue(5);  // in the kernel's buffer when the seat's news comes
+    seat.Set(kAlice, {2000});
+    Run(60);
+    devices.Type(0);  // the buffer is read
+    EXPECT_EQ(Keys(alice), 5) << "the user in front is the same: nothing typed is lost";
 }
 
 TEST_F(InputServiceTest, HalfRequestsAndSilentClientsAreClosedAtTheirDeadline) {

@@ -46,6 +46,8 @@ class CountKeeper {
     // Reads the seat again; counting follows the user in front, and stops while nobody is
     // there, the session is locked or its lock state is not known.
     void RefreshSeat();
+    // Whether the seat as it is now would give the counts to another owner, or to none.
+    bool OwnerChanges() { return OwnerOf(sessions_.Seat()) != owner_; }
     const SeatState& Seat() const { return seat_; }
 
     hooks::EvdevTranslator& Translator() { return translator_; }
