@@ -35,6 +35,12 @@ void HistoryWindow::ShowComputers() {
     }
 }
 
+void HistoryWindow::ChooseComputer() {
+    const auto index = static_cast<std::size_t>(
+        SendDlgItemMessageW(hwnd_, kHistoryComputerChoice, CB_GETCURSEL, 0, 0));
+    if (index < choiceIds_.size()) Request(browser_.ShowComputer(choiceIds_[index]));
+}
+
 void HistoryWindow::ShowLimit() {
     HWND choice = GetDlgItem(hwnd_, kHistoryMouseLimitChoice);
     ShowWindow(choice, limit_ != nullptr ? SW_SHOW : SW_HIDE);
@@ -54,7 +60,8 @@ void HistoryWindow::ChooseLimit() {
         SendDlgItemMessageW(hwnd_, kHistoryMouseLimitChoice, CB_GETCURSEL, 0, 0));
     if (limit_ == nullptr || index >= limitChoices_.size()) return;
     if (!limit_->Set(limitChoices_[index])) {
-        MessageBoxA(hwnd_, kWriteFailedText, "Tavrel History", MB_OK | MB_ICONWARNING);
+        MessageBoxW(hwnd_, Widen(kWriteFailedText).c_str(), kHistoryWindowTitle,
+                    MB_OK | MB_ICONWARNING);
     }
     ShowLimit();  // as stored
 }

@@ -248,17 +248,14 @@ LRESULT HistoryWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             info->ptMinTrackSize = {Px(560), Px(400)};
             return 0;
         }
-        case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
-            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kHistoryMouseLimitChoice) {
-                ChooseLimit();
-            }
-            if (HIWORD(wParam) == CBN_SELCHANGE && LOWORD(wParam) == kHistoryComputerChoice) {
-                const auto index = static_cast<std::size_t>(
-                    SendDlgItemMessageW(hwnd_, kHistoryComputerChoice, CB_GETCURSEL, 0, 0));
-                if (index < choiceIds_.size()) Request(browser_.ShowComputer(choiceIds_[index]));
-            }
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const UINT code = HIWORD(wParam);
+            if (code == BN_CLICKED) OnCommand(id);
+            if (code == CBN_SELCHANGE && id == kHistoryMouseLimitChoice) ChooseLimit();
+            if (code == CBN_SELCHANGE && id == kHistoryComputerChoice) ChooseComputer();
             return 0;
+        }
         case kLoadedMessage:
             OnLoaded(lParam);
             return 0;

@@ -77,6 +77,7 @@ class HistoryWindow {
     void ShowComputers();
     void ShowLimit();
     void ChooseLimit();
+    void ChooseComputer();
     void OpenFolder();
     int Px(double units) const;
 
