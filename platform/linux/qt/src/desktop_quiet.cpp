@@ -95,8 +95,12 @@ QuietReason DesktopQuietLinux::Busy() {
     if (fullscreen_ != nullptr && fullscreen_->FullscreenInFront()) {
         return QuietReason::FullscreenProgram;
     }
-    if (bannersOff_ || notificationsInhibited_) return QuietReason::DoNotDisturb;
-    if (sessionInhibited_ || powerInhibited_) return QuietReason::KeptAwake;
+    if (Holding(Source::Banners) || Holding(Source::NotificationsInhibited)) {
+        return QuietReason::DoNotDisturb;
+    }
+    if (Holding(Source::SessionInhibited) || Holding(Source::PowerInhibited)) {
+        return QuietReason::KeptAwake;
+    }
     return QuietReason::None;
 }
 
@@ -156,12 +160,9 @@ bool DesktopQuietLinux::Holds(Source source, const QVariant& value) {
 }
 
 void DesktopQuietLinux::Set(Source source, bool on) {
-    bool* flag = source == Source::Banners                  ? &bannersOff_
-                 : source == Source::NotificationsInhibited ? &notificationsInhibited_
-                 : source == Source::SessionInhibited       ? &sessionInhibited_
-                                                            : &powerInhibited_;
-    if (*flag == on) return;
-    *flag = on;
+    bool& flag = holds_[static_cast<std::size_t>(source)];
+    if (flag == on) return;
+    flag = on;
     if (changed_) changed_();
 }
 

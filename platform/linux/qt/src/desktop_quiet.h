@@ -7,6 +7,7 @@
 // the X server is asked only when the core asks, while an alarm would show.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 #include <QDBusMessage>
@@ -42,7 +43,12 @@ class DesktopQuietLinux final : public QObject, public DesktopQuiet {
     void OnHasInhibitChanged(const QDBusMessage& message);
 
   private:
-    enum class Source { Banners, NotificationsInhibited, SessionInhibited, PowerInhibited };
+    enum class Source : std::size_t {
+        Banners,
+        NotificationsInhibited,
+        SessionInhibited,
+        PowerInhibited
+    };
     void Read(Source source);
     void Answered(Source source, QDBusPendingCallWatcher* watcher);
     void Set(Source source, bool on);
@@ -56,10 +62,8 @@ class DesktopQuietLinux final : public QObject, public DesktopQuiet {
 
     std::function<void()> changed_;
     QDBusServiceWatcher watcher_;
-    bool bannersOff_ = false;
-    bool notificationsInhibited_ = false;
-    bool sessionInhibited_ = false;
-    bool powerInhibited_ = false;
+    bool Holding(Source source) const { return holds_[static_cast<std::size_t>(source)]; }
+    bool holds_[4] = {};                     // by Source: what each last said
     FullscreenProbe* fullscreen_ = nullptr;  // on X11 only
 };
 

@@ -12,9 +12,11 @@ namespace tavrel::linux_qt {
 
 namespace {
 
-xcb_atom_t Intern(xcb_connection_t* connection, const char* name) {
-    const xcb_intern_atom_cookie_t cookie =
-        xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+xcb_intern_atom_cookie_t AskAtom(xcb_connection_t* connection, const char* name) {
+    return xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+}
+
+xcb_atom_t AtomOf(xcb_connection_t* connection, xcb_intern_atom_cookie_t cookie) {
     xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     if (reply == nullptr) return XCB_ATOM_NONE;
     const xcb_atom_t atom = reply->atom;
@@ -53,9 +55,13 @@ FullscreenProbe::FullscreenProbe() {
         return;
     }
     root_ = screens.data->root;
-    activeWindow_ = Intern(connection_, "_NET_ACTIVE_WINDOW");
-    state_ = Intern(connection_, "_NET_WM_STATE");
-    fullscreen_ = Intern(connection_, "_NET_WM_STATE_FULLSCREEN");
+    // All three asked before any answer is awaited: one round trip at start-up, not three.
+    const xcb_intern_atom_cookie_t active = AskAtom(connection_, "_NET_ACTIVE_WINDOW");
+    const xcb_intern_atom_cookie_t state = AskAtom(connection_, "_NET_WM_STATE");
+    const xcb_intern_atom_cookie_t fullscreen = AskAtom(connection_, "_NET_WM_STATE_FULLSCREEN");
+    activeWindow_ = AtomOf(connection_, active);
+    state_ = AtomOf(connection_, state);
+    fullscreen_ = AtomOf(connection_, fullscreen);
 }
 
 bool FullscreenProbe::FullscreenInFront() {

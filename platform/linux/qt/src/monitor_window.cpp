@@ -311,9 +311,7 @@ void MonitorWindow::SetDebugInfoCaption(const char* text) {
 }
 
 void MonitorWindow::SetCaptureNotice(const char* text) {
-    notice_->setText(QString::fromUtf8(text != nullptr ? text : ""));
-    FitToTexts();
-    emit changed();
+    SetLine(*notice_, text);
 }
 
 void MonitorWindow::SetAlarmStatus(const char* text) {
