@@ -19,9 +19,11 @@ import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
+import fake_notifications
+
 PROPERTIES = "org.freedesktop.DBus.Properties"
 SETTINGS = "org.freedesktop.portal.Settings"
-NOTIFICATIONS = "org.freedesktop.Notifications"
+NOTIFICATIONS = fake_notifications.NAME
 SESSION = "org.gnome.SessionManager"
 POWER = "org.freedesktop.PowerManagement.Inhibit"
 
@@ -54,23 +56,12 @@ class Portal(dbus.service.Object):
                             dbus.Boolean(self.banners))
 
 
-class Notifications(dbus.service.Object):
+class Notifications(fake_notifications.Notifications):
+    """The tests' notification server, with KDE's Inhibited property."""
+
     def __init__(self, bus, log):
-        super().__init__(bus, "/org/freedesktop/Notifications")
-        self.log = log
+        super().__init__(bus, log)
         self.inhibited = False
-        self.last_id = 0
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
-    def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, timeout):
-        self.last_id += 1
-        record(self.log, {"call": "Notify", "id": self.last_id, "summary": str(summary),
-                          "body": str(body)})
-        return self.last_id
-
-    @dbus.service.method(NOTIFICATIONS, in_signature="u")
-    def CloseNotification(self, notification_id):
-        record(self.log, {"call": "CloseNotification", "id": int(notification_id)})
 
     @dbus.service.method(PROPERTIES, in_signature="ss", out_signature="v")
     def Get(self, interface, name):
