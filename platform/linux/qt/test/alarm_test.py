@@ -13,8 +13,8 @@ import subprocess
 import time
 import unittest
 
-from desktop import Desktop, active_window, is_fullscreen, json_lines, stacking, wait_until
-from harness import Program, choose_from_tray, run_tests, xdotool
+from desktop import Desktop, active_window, is_fullscreen, stacking, wait_until
+from harness import Program, choose_from_tray, json_lines, run_tests, xdotool
 
 BINARY = None
 

@@ -3,7 +3,6 @@
 in which the user types (xterm), and a private session bus with the fake desktop services.
 """
 
-import json
 import os
 import re
 import shutil
@@ -125,9 +124,3 @@ class Desktop:
         shutil.rmtree(self.root, ignore_errors=True)
 
 
-def json_lines(path):
-    try:
-        with open(path) as f:
-            return [json.loads(line) for line in f.read().split("\n")[:-1] if line]
-    except FileNotFoundError:
-        return []

@@ -34,6 +34,17 @@ def run_tests():
     return 0 if program.result.wasSuccessful() else 1
 
 
+def json_lines(path):
+    """The JSON lines a program or a fake has written whole; a line still being written waits
+    for its end. Empty when the file is not there yet."""
+    try:
+        with open(path) as f:
+            lines = f.read().split("\n")
+    except FileNotFoundError:
+        return []
+    return [json.loads(line) for line in lines[:-1] if line]
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *[str(a) for a in args]], check=True)
 
@@ -117,14 +128,7 @@ class Program:
 
     # What the window showed.
     def history(self):
-        try:
-            with open(self.dump_file) as f:
-                lines = f.read().split("\n")
-        except FileNotFoundError:
-            return []
-        # The last element is the part after the last newline: empty, or a line still
-        # being written.
-        return [json.loads(line) for line in lines[:-1] if line]
+        return json_lines(self.dump_file)
 
     def dump(self):
         states = self.history()

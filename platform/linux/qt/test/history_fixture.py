@@ -9,7 +9,6 @@ rectangles on the screen.
 
 import datetime
 import glob
-import json
 import os
 import re
 import subprocess
@@ -17,7 +16,7 @@ import sys
 import time
 import unittest
 
-from harness import Program, xdotool
+from harness import Program, json_lines, xdotool
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 GENERATOR = os.path.join(HERE, "..", "..", "..", "..", "tools", "history",
@@ -114,12 +113,6 @@ def save_for_docs(state, name):
                        check=True)
 
 
-def history_states(path):
-    try:
-        with open(path) as f:
-            return [json.loads(line) for line in f.read().split("\n")[:-1] if line]
-    except FileNotFoundError:
-        return []
 
 
 
@@ -156,12 +149,12 @@ class HistoryFixture(unittest.TestCase):
         deadline = time.monotonic() + timeout
         last = None
         while time.monotonic() < deadline:
-            states = history_states(p.history_dump)
+            states = json_lines(p.history_dump)
             if states:
                 last = states[-1]
                 if predicate(last):
                     time.sleep(0.3)  # the chart's paint comes after the change
-                    return history_states(p.history_dump)[-1]
+                    return json_lines(p.history_dump)[-1]
             time.sleep(0.05)
         raise AssertionError(f"timed out waiting for {what}; last state: {last}")
 

@@ -15,7 +15,6 @@ figures behind the totals.
 
 import datetime
 import glob
-import json
 import os
 import shutil
 import signal
@@ -26,7 +25,7 @@ import time
 import unittest
 
 from desktop import wait_until
-from harness import Program, run_tests, tray_icon_centre
+from harness import Program, json_lines, run_tests, tray_icon_centre
 from syncthing import Syncthing
 
 BINARY = None
@@ -149,11 +148,7 @@ class Computer:
                           f"{keys} keys in {self.name}'s files")
 
     def states(self):
-        try:
-            with open(self.history_dump) as f:
-                return [json.loads(line) for line in f.read().split("\n")[:-1] if line]
-        except FileNotFoundError:
-            return []
+        return json_lines(self.history_dump)
 
     def wait_shown(self, predicate, what, timeout=15):
         last = None

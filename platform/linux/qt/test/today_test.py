@@ -14,8 +14,8 @@ import sys
 import time
 import unittest
 
-from desktop import Desktop, json_lines, wait_until
-from harness import Program, run_tests, xdotool
+from desktop import Desktop, wait_until
+from harness import Program, json_lines, run_tests, xdotool
 
 BINARY = None
 

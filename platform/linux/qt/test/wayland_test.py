@@ -19,14 +19,13 @@ import tempfile
 import time
 import unittest
 
-from harness import Program, run_tests, xdotool
+from harness import Program, json_lines, run_tests, xdotool
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), *[os.pardir] * 4,
                                 "tests"))
 from process_stats import comes_to_rest, switches_during  # noqa: E402  (not a package)
 
-from desktop import (FAKES, SYSTEM_PYTHON, json_lines,  # noqa: E402
-                     private_session_bus, wait_until)
+from desktop import FAKES, SYSTEM_PYTHON, private_session_bus, wait_until  # noqa: E402
 
 BINARY = None
 SCREENSHOT = None
