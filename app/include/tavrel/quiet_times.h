@@ -23,8 +23,9 @@ enum class QuietReason {
 // What holds the alarm, in a few plain words: "a fullscreen program".
 const char* QuietReasonWords(QuietReason reason);
 
-// The role a shell plays for the desktop: is it busy, and why. Asked only while an alarm
-// would show: at its start and at most once a second while it lasts.
+// The role a shell plays for the desktop: is it busy, and why. Asked only while a warning
+// would be given: at an alarm's start and at most once a second while it lasts, and at most
+// once a minute while the daily mouse limit waits to be told.
 class DesktopQuiet {
   public:
     virtual QuietReason Busy() = 0;
