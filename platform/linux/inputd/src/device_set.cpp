@@ -93,7 +93,11 @@ bool DeviceSet::Start(EpollSet& epoll) {
     if (!inotify_.valid()) return false;
     udevDataWatch_ =
         inotify_add_watch(inotify_.get(), kUdevData, IN_MOVED_TO | IN_CREATE | IN_DELETE);
-    inotify_add_watch(inotify_.get(), kDevInput, IN_ATTRIB | IN_DELETE);
+    // A device whose rights come after its udev entry is found through this watch: say when
+    // it cannot be had.
+    if (inotify_add_watch(inotify_.get(), kDevInput, IN_ATTRIB | IN_DELETE) < 0) {
+        std::fprintf(stderr, "tavrel-inputd: cannot watch %s\n", kDevInput);
+    }
     if (udevDataWatch_ < 0) std::fprintf(stderr, "tavrel-inputd: cannot watch %s\n", kUdevData);
     if (!epoll.Add(inotify_.get(), {Watched::Hotplug})) return false;
     ScanAll();
