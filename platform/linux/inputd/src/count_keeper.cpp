@@ -76,8 +76,8 @@ Verdict CountKeeper::Evaluate(Exchange& exchange, RequestKind kind, std::uint32_
         translator_.SetDoubleClickMs(doubleClickMs);
         reply.counts = ledger_.Take(exchange.slot.get(), published_);
     }
-    if (kind == RequestKind::Wait && exchange.lastReplyPeriod >= 0 && reply.status == exchange.last &&
-        !HasCounts(reply.counts)) {
+    if (kind == RequestKind::Wait && exchange.lastReplyPeriod >= 0 &&
+        reply.status == exchange.last && !HasCounts(reply.counts)) {
         return Verdict::Hold;
     }
     exchange.pending = false;
